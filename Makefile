@@ -1,0 +1,31 @@
+# fingerbridge: `make run` builds and starts the server, `make test` builds and runs every test.
+
+BUILD_DIR ?= build
+ASAN_DIR ?= build-asan
+JOBS ?= $(shell nproc 2>/dev/null || echo 2)
+ARGS ?=
+
+.PHONY: all build run test test-unit test-sanitized clean
+
+all: build
+
+build:
+	cmake -S . -B $(BUILD_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo
+	cmake --build $(BUILD_DIR) -j $(JOBS)
+
+# The server finds the frontend at ../frontend/, so it starts from the build folder.
+run: build
+	cd $(BUILD_DIR) && ./fingerbridge $(ARGS)
+
+test: test-unit test-sanitized
+
+test-unit: build
+	cd $(BUILD_DIR) && ctest -j $(JOBS) --output-on-failure
+
+test-sanitized:
+	cmake -S . -B $(ASAN_DIR) -DCMAKE_BUILD_TYPE=Debug -DFINGERBRIDGE_SANITIZE=ON
+	cmake --build $(ASAN_DIR) -j $(JOBS)
+	cd $(ASAN_DIR) && ctest -j $(JOBS) --output-on-failure
+
+clean:
+	rm -rf $(BUILD_DIR) $(ASAN_DIR)

@@ -1,0 +1,55 @@
+#include "demo/demo_endpoints.h"
+
+#include <algorithm>
+#include <string_view>
+
+#include "demo/demo_templates.h"
+#include "demo/finger_number.h"
+#include "encoding/form_templates.h"
+#include "server/console.h"
+#include "server/response.h"
+#include "server/verification_reply.h"
+
+namespace {
+
+constexpr std::string_view fingerQuery = "?finger=";
+constexpr std::string_view missingFingerBody =
+    "{\"success\": false, \"message\": \"Missing finger parameter.\"}";
+constexpr std::string_view invalidFingerBody =
+    "{\"success\": false, \"message\": \"Invalid finger parameter.\"}";
+constexpr std::string_view invalidIndexBody =
+    "{\"success\": false, \"message\": \"Invalid finger index.\"}";
+
+}  // namespace
+
+std::string demoScanBody(const std::string& path) {
+    std::size_t query = path.find(fingerQuery);
+    if (query == std::string::npos) return std::string(missingFingerBody);
+    FingerNumber finger = readFingerNumber(std::string_view(path).substr(query + fingerQuery.size()));
+    if (finger.reading == FingerReading::noDigits) return std::string(invalidFingerBody);
+    if (finger.reading == FingerReading::outOfRange || finger.value < 1 ||
+        finger.value > static_cast<std::int32_t>(DemoTemplates.size())) {
+        return std::string(invalidIndexBody);
+    }
+    // The demo has no image: the field is an empty string.
+    return "{\"success\": true, \"imageBase64\": \"\", \"templateBase64\": \"" +
+           DemoTemplates[static_cast<std::size_t>(finger.value - 1)] + "\"}";
+}
+
+void handleDemoScanSingle(Socket socket, const std::string& path, const std::string& origin) {
+    printOut("--- Handling /api/demoscan/single ---");
+    sendResponse(socket, status::ok, contentType::json, demoScanBody(path), origin);
+}
+
+bool demoTemplatesMatch(const std::string& body) {
+    std::vector<std::string> candidates = extractTemplateValues(body);
+    return std::any_of(candidates.begin(), candidates.end(), [](const std::string& candidate) {
+        return std::find(DemoTemplates.begin(), DemoTemplates.end(), candidate) != DemoTemplates.end();
+    });
+}
+
+void handleDemoVerifyWithTemplate(Socket socket, const std::string& body, const std::string& origin) {
+    printOut("--- Handling /demoverify_with_template POST ---");
+    sendResponse(socket, status::ok, contentType::json, verificationBody(demoTemplatesMatch(body)),
+                 origin);
+}

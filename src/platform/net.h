@@ -1,0 +1,53 @@
+#pragma once
+// The one socket layer: every difference between POSIX sockets and Winsock lives
+// behind these functions (net_posix.cpp, net_windows.cpp).
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+// Wide enough for a POSIX descriptor and a Winsock SOCKET alike.
+using Socket = std::uintptr_t;
+inline constexpr Socket invalidSocket = ~Socket{0};
+
+// Starts the socket layer (WSAStartup 2.2 on Windows). Returns the start-up
+// result code: 0 on success.
+int startNetwork();
+
+// The outcome of opening the listening socket: the socket, or the name of the
+// step that failed and the error code it left.
+struct ListenResult {
+    Socket socket = invalidSocket;
+    std::string failedStep;
+    int errorCode = 0;
+};
+
+// Resolves host/service (IPv4, TCP, passive), binds the first result and
+// listens with the system's largest backlog. Service "0" picks a free port.
+ListenResult listenOn(const std::string& host, const std::string& service);
+
+// The local port a bound socket ended up on (for listeners on service "0").
+int localPort(Socket socket);
+
+// Waits for the next connection; invalidSocket when accept fails.
+Socket acceptConnection(Socket listener);
+
+// Gives reads and writes on a connection a time-out, so a silent or stalled
+// peer cannot hold its thread for ever.
+void setIoTimeout(Socket socket, int seconds);
+
+// Reads at most capacity bytes. Returns the count read, 0 when the peer closed,
+// and a negative value on failure or time-out.
+long receiveSome(Socket socket, char* buffer, std::size_t capacity);
+
+// Writes all length bytes, with as many sends as it takes. Returns false when
+// the peer has gone or a send fails; never raises a signal.
+bool sendAll(Socket socket, const char* data, std::size_t length);
+
+// Ends the sending side (SD_SEND / SHUT_WR).
+void shutdownSend(Socket socket);
+
+void closeSocket(Socket socket);
+
+// The socket layer's last error code (WSAGetLastError / errno).
+int lastSocketError();

@@ -1,0 +1,117 @@
+#include "platform/net.h"
+
+#include <csignal>
+#include <cerrno>
+#include <netdb.h>
+#include <netinet/in.h>
+#include <sys/resource.h>
+#include <sys/socket.h>
+#include <sys/time.h>
+#include <unistd.h>
+
+namespace {
+
+int fd(Socket socket) { return static_cast<int>(socket); }
+
+}  // namespace
+
+int startNetwork() {
+    // A peer that vanishes mid-reply must never end the process.
+    std::signal(SIGPIPE, SIG_IGN);
+    // Every connection holds a descriptor and there is no connection limit, so
+    // take all the descriptors the system allows.
+    rlimit limit{};
+    if (getrlimit(RLIMIT_NOFILE, &limit) == 0 && limit.rlim_cur < limit.rlim_max) {
+        limit.rlim_cur = limit.rlim_max;
+        setrlimit(RLIMIT_NOFILE, &limit);
+    }
+    return 0;
+}
+
+ListenResult listenOn(const std::string& host, const std::string& service) {
+    ListenResult result;
+    addrinfo hints{};
+    hints.ai_flags = AI_PASSIVE;
+    hints.ai_family = AF_INET;
+    hints.ai_socktype = SOCK_STREAM;
+    hints.ai_protocol = IPPROTO_TCP;
+    addrinfo* found = nullptr;
+    int rc = getaddrinfo(host.c_str(), service.c_str(), &hints, &found);
+    if (rc != 0 || found == nullptr) {
+        result.failedStep = "getaddrinfo";
+        result.errorCode = rc;
+        return result;
+    }
+    int listener = ::socket(found->ai_family, found->ai_socktype, found->ai_protocol);
+    if (listener < 0) {
+        result.failedStep = "socket";
+        result.errorCode = errno;
+        freeaddrinfo(found);
+        return result;
+    }
+    // The server closes every connection first, leaving TIME_WAIT entries behind;
+    // without this a restart could not bind the port for a minute.
+    int on = 1;
+    setsockopt(listener, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
+    rc = ::bind(listener, found->ai_addr, found->ai_addrlen);
+    int bindError = errno;
+    freeaddrinfo(found);
+    if (rc != 0) {
+        result.failedStep = "bind";
+        result.errorCode = bindError;
+        ::close(listener);
+        return result;
+    }
+    if (::listen(listener, SOMAXCONN) != 0) {
+        result.failedStep = "listen";
+        result.errorCode = errno;
+        ::close(listener);
+        return result;
+    }
+    result.socket = static_cast<Socket>(listener);
+    return result;
+}
+
+int localPort(Socket socket) {
+    sockaddr_in address{};
+    socklen_t length = sizeof address;
+    if (getsockname(fd(socket), reinterpret_cast<sockaddr*>(&address), &length) != 0) return -1;
+    return ntohs(address.sin_port);
+}
+
+Socket acceptConnection(Socket listener) {
+    int connection = ::accept(fd(listener), nullptr, nullptr);
+    return connection < 0 ? invalidSocket : static_cast<Socket>(connection);
+}
+
+void setIoTimeout(Socket socket, int seconds) {
+    timeval timeout{};
+    timeout.tv_sec = seconds;
+    setsockopt(fd(socket), SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof timeout);
+    setsockopt(fd(socket), SOL_SOCKET, SO_SNDTIMEO, &timeout, sizeof timeout);
+}
+
+long receiveSome(Socket socket, char* buffer, std::size_t capacity) {
+    for (;;) {
+        ssize_t received = ::recv(fd(socket), buffer, capacity, 0);
+        if (received < 0 && errno == EINTR) continue;
+        return static_cast<long>(received);
+    }
+}
+
+bool sendAll(Socket socket, const char* data, std::size_t length) {
+    while (length > 0) {
+        ssize_t sent = ::send(fd(socket), data, length, MSG_NOSIGNAL);
+        if (sent < 0 && errno == EINTR) continue;
+        if (sent <= 0) return false;
+        data += sent;
+        length -= static_cast<std::size_t>(sent);
+    }
+    return true;
+}
+
+void shutdownSend(Socket socket) { ::shutdown(fd(socket), SHUT_WR); }
+
+void closeSocket(Socket socket) { ::close(fd(socket)); }
+
+int lastSocketError() { return errno; }

@@ -1,0 +1,30 @@
+#include "scanner/connect_scanner.h"
+
+#include "scanner/scanner_library.h"
+#include "server/console.h"
+
+namespace {
+
+constexpr const char* connectedLine = "Futronic device connected automatically.";
+constexpr const char* failedLine = "Failed to connect to Futronic device automatically.";
+
+bool openAndConfigure() {
+    ScannerLibrary& library = activeScannerLibrary();
+    library.closeSession();  // clears any earlier session; its result does not matter
+    if (library.open() != scannerSuccess) return false;
+    library.setParameter(scannerParameter::startupTwoThousandOne, 0);
+    if (library.setParameter(scannerParameter::startupFour, 1) != scannerSuccess) return false;
+    return library.setParameter(scannerParameter::startupNine, 0) == scannerSuccess;
+}
+
+}  // namespace
+
+bool connectScanner() {
+    bool connected = openAndConfigure();
+    if (connected) {
+        printOut(connectedLine);
+    } else {
+        printErr(failedLine);
+    }
+    return connected;
+}

@@ -1,0 +1,4 @@
+#include "scanner/default_library.h"
+#include "scanner/simulated_scanner.h"
+
+ScannerLibrary defaultScannerLibrary() { return simulatedScannerLibrary(); }

@@ -1,0 +1,110 @@
+#include "scanner/scan_endpoint.h"
+
+#include <algorithm>
+#include <memory>
+#include <mutex>
+#include <new>
+#include <string_view>
+
+#include "encoding/base64.h"
+#include "scanner/bmp.h"
+#include "scanner/scanner_library.h"
+#include "server/console.h"
+#include "server/response.h"
+
+namespace {
+
+constexpr std::string_view parametersFailedBody =
+    "{\"success\": false, \"message\": \"Failed to get device parameters\"}";
+constexpr std::string_view allocationFailedBody =
+    "{\"success\": false, \"message\": \"Failed to allocate memory\"}";
+constexpr std::string_view scanFailedBody =
+    "{\"success\": false, \"message\": \"Single scan failed or image not captured\"}";
+
+constexpr std::uintptr_t singleScanMode = 1;
+constexpr std::uintptr_t restingScanMode = 7;
+
+// Sets a parameter for the length of a scope and puts the resting value back
+// on every way out, exceptions included.
+class ParameterDuringScope {
+public:
+    ParameterDuringScope(std::uint32_t id, std::uintptr_t during, std::uintptr_t after)
+        : id_(id), after_(after) {
+        activeScannerLibrary().setParameter(id_, during);
+    }
+    ParameterDuringScope(const ParameterDuringScope&) = delete;
+    ParameterDuringScope& operator=(const ParameterDuringScope&) = delete;
+    ~ParameterDuringScope() { activeScannerLibrary().setParameter(id_, after_); }
+
+private:
+    std::uint32_t id_;
+    std::uintptr_t after_;
+};
+
+std::unique_ptr<std::uint8_t[]> tryAllocate(std::uint32_t size) {
+    return std::unique_ptr<std::uint8_t[]>(new (std::nothrow) std::uint8_t[size]);
+}
+
+std::string successBody(const std::string& bmp, const std::uint8_t* templ, std::uint32_t length) {
+    std::string bmpText = encodeBase64(reinterpret_cast<const std::uint8_t*>(bmp.data()), bmp.size());
+    std::string templateText = encodeBase64(templ, length);
+    constexpr std::string_view head = "{\"success\": true, \"imageBase64\": \"data:image/bmp;base64,";
+    constexpr std::string_view middle = "\", \"templateBase64\": \"";
+    constexpr std::string_view tail = "\"}";
+    std::string body;
+    body.reserve(head.size() + bmpText.size() + middle.size() + templateText.size() + tail.size());
+    body.append(head).append(bmpText).append(middle).append(templateText).append(tail);
+    return body;
+}
+
+std::string captureBody() {
+    ParameterDuringScope scanMode(scannerParameter::scanMode, singleScanMode, restingScanMode);
+    std::uint32_t imageSize = 0;
+    std::uint32_t templateCapacity = 0;
+    if (readScannerParameter(scannerParameter::frameSize, imageSize) != scannerSuccess ||
+        readScannerParameter(scannerParameter::templateCapacity, templateCapacity) != scannerSuccess) {
+        return std::string(parametersFailedBody);
+    }
+    std::unique_ptr<std::uint8_t[]> image = tryAllocate(imageSize);
+    std::unique_ptr<std::uint8_t[]> templ = tryAllocate(templateCapacity);
+    if (!image || !templ) return std::string(allocationFailedBody);
+
+    FrameCopyTarget target{image.get(), imageSize, 0};
+    ParameterDuringScope callback(scannerParameter::callback, callbackParameter(frameCopyCallback),
+                                  callbackParameter(defaultScanCallback));
+    ScannerData templateData{templateCapacity, templ.get()};
+    ScannerStatus captured = activeScannerLibrary().capture(&target, capturePurpose, &templateData);
+    if (captured != scannerSuccess || target.captured == 0) return std::string(scanFailedBody);
+
+    std::uint32_t width = 0;
+    std::uint32_t height = 0;
+    if (readScannerParameter(scannerParameter::frameWidth, width) != scannerSuccess ||
+        readScannerParameter(scannerParameter::frameHeight, height) != scannerSuccess) {
+        return std::string(scanFailedBody);
+    }
+    std::optional<std::string> bmp = buildGreyBmp(image.get(), imageSize, width, height);
+    if (!bmp) return std::string(scanFailedBody);
+    // A library that claims more than the capacity is not believed past the buffer's end.
+    std::uint32_t templateLength = std::min(templateData.size, templateCapacity);
+    return successBody(*bmp, templ.get(), templateLength);
+}
+
+}  // namespace
+
+std::string scanSingleBody() {
+    try {
+        return captureBody();
+    } catch (const std::bad_alloc&) {
+        return std::string(allocationFailedBody);
+    }
+}
+
+void handleScanSingle(Socket socket, const std::string& origin) {
+    printOut("--- Handling /api/scan/single ---");
+    std::string body;
+    {
+        std::lock_guard lock(scannerMutex());
+        body = scanSingleBody();
+    }
+    sendResponse(socket, status::ok, contentType::json, body, origin);
+}

@@ -1,0 +1,101 @@
+#include "security/csrf_token_store.h"
+
+#include <random>
+
+#include "server/console.h"
+#include "server/request.h"
+#include "server/response.h"
+
+namespace {
+
+constexpr std::string_view tokenHeaderName = "X-CSRF-Token";
+constexpr std::string_view csrfFailureBody =
+    "{\"success\": false, \"message\": \"CSRF token mismatch, missing, or expired.\"}";
+
+}  // namespace
+
+MonotonicNanos steadyClockNanos() {
+    return std::chrono::duration_cast<std::chrono::nanoseconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
+std::string makeTokenText(std::uint32_t seed) {
+    static constexpr char hexDigits[] = "0123456789abcdef";
+    std::mt19937 engine(seed);
+    std::string token;
+    token.reserve(64);
+    for (int i = 0; i < 32; ++i) {
+        std::uint32_t value = static_cast<std::uint32_t>(engine()) >> 24;
+        if (value >= 16) token.push_back(hexDigits[value >> 4]);
+        token.push_back(hexDigits[value & 15]);
+    }
+    return token;
+}
+
+CsrfTokenStore::CsrfTokenStore(MonotonicClock clock) : clock_(std::move(clock)) {}
+
+std::string CsrfTokenStore::issue() {
+    std::lock_guard lock(mutex_);
+    purgeExpired(clock_());
+    std::string token = makeTokenText(static_cast<std::uint32_t>(clock_()));
+    MonotonicNanos createdAt = clock_();
+    created_[token] = createdAt;
+    issueOrder_.emplace_back(createdAt, token);
+    return token;
+}
+
+void CsrfTokenStore::purgeExpired(MonotonicNanos now) {
+    while (!issueOrder_.empty() && now - issueOrder_.front().first > tokenLifetimeNanos) {
+        const auto& [issuedAt, token] = issueOrder_.front();
+        // A token issued again since, or already erased by a check, has no entry of this time.
+        auto found = created_.find(token);
+        if (found != created_.end() && found->second == issuedAt) created_.erase(found);
+        issueOrder_.pop_front();
+    }
+}
+
+bool CsrfTokenStore::accept(std::string_view token) {
+    if (token.empty()) return false;
+    std::lock_guard lock(mutex_);
+    auto found = created_.find(std::string(token));
+    if (found == created_.end()) return false;
+    if (clock_() - found->second < tokenLifetimeNanos) return true;
+    created_.erase(found);
+    return false;
+}
+
+std::size_t CsrfTokenStore::size() const {
+    std::lock_guard lock(mutex_);
+    return created_.size();
+}
+
+CsrfTokenStore& processTokenStore() {
+    static CsrfTokenStore store;
+    return store;
+}
+
+std::string generateCsrfToken() {
+    std::string token = processTokenStore().issue();
+    printOut("New CSRF Token Generated and Stored: " + token);
+    return token;
+}
+
+void handleConfig(Socket socket, const std::string& allowedOrigin) {
+    std::string body = "{\"csrfToken\": \"" + generateCsrfToken() + "\"}";
+    sendResponse(socket, status::ok, contentType::json, body, allowedOrigin);
+}
+
+bool checkCsrfToken(Socket socket, const std::string& path, std::string_view headerBlock,
+                    const std::string& allowedOrigin) {
+    std::string token = getHeaderValue(headerBlock, tokenHeaderName);
+    if (processTokenStore().accept(token)) {
+        printOut("CSRF check PASSED for " + path);
+        return true;
+    }
+    printErr("CSRF check FAILED for " + path + " (Token: '" + token + "')");
+    sendResponse(socket, status::forbidden, contentType::json, csrfFailureBody, allowedOrigin);
+    shutdownSend(socket);
+    closeSocket(socket);
+    return false;
+}

@@ -1,0 +1,15 @@
+#pragma once
+// The loopback Host allowlist: a page on another host name that resolves to
+// 127.0.0.1 (DNS rebinding) must not be able to read tokens or scans.
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+// True for 127.0.0.1, localhost or [::1], with or without a port, in any case.
+bool isLoopbackHost(std::string_view hostValue);
+
+// The value of the first Host header (name matched case-insensitively at the
+// start of a header line) that names a host other than loopback, if any.
+// Requests without a Host header pass.
+std::optional<std::string> findForeignHost(std::string_view headerBlock);

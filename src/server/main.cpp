@@ -1,0 +1,43 @@
+// fingerbridge: a USB fingerprint scanner behind HTTP on 127.0.0.1:8080.
+
+#include <atomic>
+#include <string>
+#include <vector>
+
+#include "platform/net.h"
+#include "scanner/connect_scanner.h"
+#include "scanner/default_library.h"
+#include "server/accept_loop.h"
+#include "server/command_line.h"
+#include "server/console.h"
+
+namespace {
+
+constexpr const char* listenHost = "127.0.0.1";
+constexpr const char* listenPort = "8080";
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const std::string allowedOrigin = allowedOriginFrom(std::vector<std::string>(argv + 1, argv + argc));
+    printOut("--- RUNNING LOCAL BIOMETRIC CODE ---");
+    printOut("Allowed Origin: " + allowedOrigin);
+
+    if (int result = startNetwork(); result != 0) {
+        printErr("WSAStartup failed: " + std::to_string(result));
+        return 1;
+    }
+    ListenResult listening = listenOn(listenHost, listenPort);
+    if (listening.socket == invalidSocket) {
+        printErr(listening.failedStep + " failed: " + std::to_string(listening.errorCode));
+        return 1;
+    }
+    printOut(std::string("Server is listening for connections on port ") + listenPort + "...");
+
+    installScannerLibrary(defaultScannerLibrary());
+    connectScanner();
+
+    const std::atomic<bool> neverStop{false};
+    runAcceptLoop(listening.socket, allowedOrigin, neverStop);
+    return 0;
+}

@@ -1,0 +1,113 @@
+#include "server/request.h"
+
+#include <limits>
+
+namespace {
+
+constexpr std::string_view headerTerminator = "\r\n\r\n";
+constexpr std::string_view contentLengthKey = "Content-Length: ";
+
+bool isStrtolSpace(char c) {
+    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+}
+
+bool isSpaceOrTab(char c) { return c == ' ' || c == '\t'; }
+
+// The text after the first occurrence of key up to the next "\r\n" or the end.
+std::optional<std::string_view> lineValueAfter(std::string_view block, std::string_view key) {
+    std::size_t at = block.find(key);
+    if (at == std::string_view::npos) return std::nullopt;
+    std::string_view rest = block.substr(at + key.size());
+    return rest.substr(0, rest.find("\r\n"));
+}
+
+}  // namespace
+
+RequestLine cutRequestLine(std::string_view text) {
+    RequestLine line{std::string(text), "/"};
+    std::size_t first = text.find(' ');
+    if (first == std::string_view::npos) return line;
+    line.method.assign(text.substr(0, first));
+    std::size_t second = text.find(' ', first + 1);
+    if (second != std::string_view::npos) line.path.assign(text.substr(first + 1, second - first - 1));
+    return line;
+}
+
+std::optional<std::size_t> findHeaderEnd(std::string_view text) {
+    std::size_t at = text.find(headerTerminator);
+    if (at == std::string_view::npos) return std::nullopt;
+    return at;
+}
+
+std::string_view headerBlockOf(std::string_view text) {
+    std::optional<std::size_t> end = findHeaderEnd(text);
+    return end ? text.substr(0, *end) : std::string_view{};
+}
+
+std::string_view bodyOf(std::string_view text) {
+    std::optional<std::size_t> end = findHeaderEnd(text);
+    return end ? text.substr(*end + headerTerminator.size()) : std::string_view{};
+}
+
+std::int64_t parseContentLength(std::string_view headerBlock) {
+    std::optional<std::string_view> value = lineValueAfter(headerBlock, contentLengthKey);
+    if (!value) return 0;
+    std::size_t i = 0;
+    while (i < value->size() && isStrtolSpace((*value)[i])) ++i;
+    bool negative = false;
+    if (i < value->size() && ((*value)[i] == '+' || (*value)[i] == '-')) {
+        negative = (*value)[i] == '-';
+        ++i;
+    }
+    constexpr std::int64_t limit = std::numeric_limits<std::int64_t>::max();
+    std::int64_t magnitude = 0;
+    for (; i < value->size() && (*value)[i] >= '0' && (*value)[i] <= '9'; ++i) {
+        int digit = (*value)[i] - '0';
+        magnitude = magnitude > (limit - digit) / 10 ? limit : magnitude * 10 + digit;
+    }
+    return negative ? -magnitude : magnitude;
+}
+
+std::string getHeaderValue(std::string_view headerBlock, std::string_view name) {
+    std::string key(name);
+    key += ": ";
+    std::optional<std::string_view> value = lineValueAfter(headerBlock, key);
+    if (!value) return {};
+    std::size_t begin = 0;
+    std::size_t end = value->size();
+    while (begin < end && isSpaceOrTab((*value)[begin])) ++begin;
+    while (end > begin && isSpaceOrTab((*value)[end - 1])) --end;
+    return std::string(value->substr(begin, end - begin));
+}
+
+void RequestAssembler::append(const char* bytes, std::size_t count) {
+    std::size_t previousSize = text_.size();
+    text_.append(bytes, count);
+    update(previousSize);
+}
+
+void RequestAssembler::update(std::size_t previousSize) {
+    if (!headerEnd_) {
+        // Only the new bytes, with the three before them, can complete the terminator.
+        std::size_t from = previousSize > 3 ? previousSize - 3 : 0;
+        std::size_t at = text_.find(headerTerminator, from);
+        if (at != std::string::npos) headerEnd_ = at;
+        if (!headerEnd_) {
+            if (text_.size() >= maxHeaderBytes) state_ = State::tooLarge;
+            return;
+        }
+        if (*headerEnd_ + headerTerminator.size() > maxHeaderBytes) {
+            state_ = State::tooLarge;
+            return;
+        }
+        std::int64_t declared = parseContentLength(std::string_view(text_).substr(0, *headerEnd_));
+        if (declared > maxContentLength) {
+            state_ = State::tooLarge;
+            return;
+        }
+        // A negative length counts as none.
+        std::size_t length = declared > 0 ? static_cast<std::size_t>(declared) : 0;
+        expectedTotal_ = *headerEnd_ + headerTerminator.size() + length;
+    }
+    if (text_.size() >= expectedTotal_) state_ = State::complete;
+}

@@ -1,0 +1,59 @@
+#pragma once
+// Pure request parsing: bytes in, pieces out. Nothing here touches a socket.
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+inline constexpr std::size_t readChunkSize = 8192;
+// Limits that keep one connection's memory bounded.
+inline constexpr std::size_t maxHeaderBytes = 64 * 1024;
+inline constexpr std::int64_t maxContentLength = 1024 * 1024;
+
+// The request line's first two space-separated fields, cut from the whole text.
+struct RequestLine {
+    std::string method;
+    std::string path;
+};
+
+// Method: the text before the first space (all of it when there is none).
+// Path: the text between the first and second space, "/" when either is missing.
+RequestLine cutRequestLine(std::string_view text);
+
+// Position of the first "\r\n\r\n", if any.
+std::optional<std::size_t> findHeaderEnd(std::string_view text);
+
+// The text before the first "\r\n\r\n"; empty when there is none.
+std::string_view headerBlockOf(std::string_view text);
+
+// Everything after the first "\r\n\r\n"; empty when there is none.
+std::string_view bodyOf(std::string_view text);
+
+// The declared "Content-Length: " value read like strtol in base 10: leading
+// white space, optional sign, digits up to the first non-digit. No digits gives
+// 0; values beyond the 64-bit range saturate.
+std::int64_t parseContentLength(std::string_view headerBlock);
+
+// The value after the first "<name>: " in the block, up to the line end,
+// trimmed of spaces and tabs; empty when absent.
+std::string getHeaderValue(std::string_view headerBlock, std::string_view name);
+
+// Collects a request's bytes as they arrive and says when it is whole.
+class RequestAssembler {
+public:
+    enum class State { needMore, complete, tooLarge };
+
+    void append(const char* bytes, std::size_t count);
+    State state() const { return state_; }
+    const std::string& text() const { return text_; }
+
+private:
+    void update(std::size_t previousSize);
+
+    std::string text_;
+    std::optional<std::size_t> headerEnd_;
+    std::size_t expectedTotal_ = 0;
+    State state_ = State::needMore;
+};

@@ -1,0 +1,81 @@
+#include "static/static_files.h"
+
+#include <array>
+#include <utility>
+
+#include "platform/file_read.h"
+#include "server/response.h"
+
+namespace {
+
+constexpr std::string_view defaultPage = "biometric/scan.html";
+constexpr std::string_view pagePrefix = "biometric/";
+constexpr std::string_view notFoundBody = "404 Not Found";
+
+bool isSeparator(char c) { return c == '/' || c == '\\'; }
+
+// A segment of dots and spaces other than "." and ".." may still be read as a
+// parent reference by Windows, which strips trailing dots and spaces from names.
+bool isAmbiguousDotSegment(std::string_view segment) {
+    if (segment == "." || segment == ".." || segment.find('.') == std::string_view::npos) return false;
+    return segment.find_first_not_of(". ") == std::string_view::npos;
+}
+
+void sendNotFound(Socket socket, const std::string& origin) {
+    sendResponse(socket, status::notFound, contentType::plainText, notFoundBody, origin);
+}
+
+}  // namespace
+
+bool staysInsideTree(std::string_view relativePath) {
+    if (relativePath.find('\0') != std::string_view::npos) return false;
+    if (relativePath.find(':') != std::string_view::npos) return false;
+    long depth = 0;
+    std::size_t start = 0;
+    while (start <= relativePath.size()) {
+        std::size_t end = start;
+        while (end < relativePath.size() && !isSeparator(relativePath[end])) ++end;
+        std::string_view segment = relativePath.substr(start, end - start);
+        if (segment == "..") {
+            if (--depth < 0) return false;
+        } else if (isAmbiguousDotSegment(segment)) {
+            return false;
+        } else if (!segment.empty() && segment != ".") {
+            ++depth;
+        }
+        start = end + 1;
+    }
+    return true;
+}
+
+std::optional<std::string> frontendRelativePath(std::string_view requestPath) {
+    if (requestPath.empty()) return std::nullopt;
+    std::string relative = requestPath == "/" ? std::string(defaultPage)
+                                              : std::string(pagePrefix).append(requestPath.substr(1));
+    if (!staysInsideTree(relative)) return std::nullopt;
+    return relative;
+}
+
+std::string_view contentTypeFor(std::string_view relativePath) {
+    static constexpr std::array<std::pair<std::string_view, std::string_view>, 3> types{{
+        {".css", "text/css"},
+        {".js", "application/javascript"},
+        {".gif", "image/gif"},
+    }};
+    for (const auto& [marker, type] : types) {
+        if (relativePath.find(marker) != std::string_view::npos) return type;
+    }
+    return "text/html";
+}
+
+std::string readFrontendFile(const std::string& relativePath) {
+    return readWholeFile(frontendRoot + relativePath);
+}
+
+void handleStaticFile(Socket socket, const std::string& path, const std::string& origin) {
+    std::optional<std::string> relative = frontendRelativePath(path);
+    if (!relative) return sendNotFound(socket, origin);
+    std::string bytes = readFrontendFile(*relative);
+    if (bytes.empty()) return sendNotFound(socket, origin);
+    sendResponse(socket, status::ok, contentTypeFor(*relative), bytes, origin);
+}

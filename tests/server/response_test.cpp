@@ -1,0 +1,71 @@
+#include <gtest/gtest.h>
+
+#include "server/command_line.h"
+#include "server/response.h"
+
+namespace {
+
+TEST(BuildResponse, WritesTheFixedHeadersInOrder) {
+    struct Case {
+        std::string status, type, body, origin, expected;
+    };
+    const Case cases[] = {
+        {"HTTP/1.1 200 OK", "text/plain", "OK", "*",
+         "HTTP/1.1 200 OK\r\nContent-Type: text/plain\r\nAccess-Control-Allow-Origin: *\r\n"
+         "Content-Length: 2\r\n\r\nOK"},
+        {"HTTP/1.1 404 Not Found", "", "", "",
+         "HTTP/1.1 404 Not Found\r\nContent-Type: \r\nAccess-Control-Allow-Origin: \r\n"
+         "Content-Length: 0\r\n\r\n"},
+        {"S", "t", std::string("a\0b", 3), "https://app.example:8443",
+         std::string("S\r\nContent-Type: t\r\nAccess-Control-Allow-Origin: https://app.example:8443\r\n"
+                     "Content-Length: 3\r\n\r\na\0b", 99)},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(buildResponse(c.status, c.type, c.body, c.origin), c.expected) << c.status;
+    }
+    EXPECT_EQ(buildResponse("HTTP/1.1 200 OK", "text/plain", "OK", "*").size(), 98u);
+}
+
+TEST(BuildResponse, LengthDigitsCountBytes) {
+    for (std::size_t length : {10u, 123u, 100000u}) {
+        std::string reply = buildResponse("HTTP/1.1 200 OK", "x", std::string(length, 'b'), "*");
+        EXPECT_NE(reply.find("\r\nContent-Length: " + std::to_string(length) + "\r\n\r\n"),
+                  std::string::npos);
+        EXPECT_EQ(reply.size() - reply.find("\r\n\r\n") - 4, length);
+    }
+}
+
+TEST(BuildPreflightResponse, NamesOriginMethodsAndHeaders) {
+    std::string reply = buildPreflightResponse("*");
+    EXPECT_EQ(reply,
+              "HTTP/1.1 200 OK\r\nAccess-Control-Allow-Origin: *\r\n"
+              "Access-Control-Allow-Methods: GET, POST, OPTIONS\r\n"
+              "Access-Control-Allow-Headers: Content-Type, X-CSRF-Token\r\n"
+              "Content-Length: 0\r\n\r\n");
+    EXPECT_EQ(reply.size(), 178u);
+}
+
+TEST(AllowedOrigin, FollowsTheLastOriginOptionWithAValue) {
+    struct Case {
+        std::vector<std::string> arguments;
+        std::string origin;
+    };
+    const Case cases[] = {
+        {{}, "*"},
+        {{"--origin", "http://localhost:3000"}, "http://localhost:3000"},
+        {{"--origin", "a", "--origin", "b"}, "b"},
+        {{"--origin"}, "*"},
+        {{"--origin", "a", "--origin"}, "a"},
+        {{"--origin", "--origin"}, "--origin"},
+        {{"foo", "--origin", "x", "bar"}, "x"},
+        {{"--origin=x"}, "*"},
+        {{"--Origin", "x"}, "*"},
+        {{"-origin", "x"}, "*"},
+        {{"--origin", ""}, ""},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(allowedOriginFrom(c.arguments), c.origin) << ::testing::PrintToString(c.arguments);
+    }
+}
+
+}  // namespace

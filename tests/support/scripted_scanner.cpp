@@ -1,0 +1,127 @@
+#include "support/scripted_scanner.h"
+
+#include <chrono>
+#include <cstring>
+#include <stdexcept>
+#include <thread>
+
+namespace {
+
+struct State {
+    std::mutex mutex;
+    ScannerScript script;
+    std::vector<ScannerCall> calls;
+    std::vector<std::string> verified;
+    std::map<std::uint32_t, std::uintptr_t> setValues;
+};
+
+// Never destroyed: a detached connection thread may still be using it at exit.
+State& state() {
+    static State* instance = new State;
+    return *instance;
+}
+
+void log(unsigned ordinal, std::uint32_t id = 0, std::uintptr_t value = 0) {
+    state().calls.push_back({ordinal, id, value});
+}
+
+ScannerStatus SCANNER_API closeSession() {
+    std::lock_guard lock(state().mutex);
+    log(2);
+    return 0;
+}
+
+ScannerStatus SCANNER_API open() {
+    std::lock_guard lock(state().mutex);
+    log(1);
+    return state().script.openStatus;
+}
+
+ScannerStatus SCANNER_API setParameter(std::uint32_t id, std::uintptr_t value) {
+    std::lock_guard lock(state().mutex);
+    log(3, id, value);
+    state().setValues[id] = value;
+    auto found = state().script.setStatus.find(id);
+    return found == state().script.setStatus.end() ? 0 : found->second;
+}
+
+ScannerStatus SCANNER_API getParameter(std::uint32_t id, std::uintptr_t* value) {
+    std::lock_guard lock(state().mutex);
+    log(4, id);
+    auto status = state().script.getStatus.find(id);
+    if (status != state().script.getStatus.end() && status->second != 0) return status->second;
+    *value = state().script.parameters[id];
+    return 0;
+}
+
+ScannerStatus SCANNER_API capture(void* context, std::uint32_t, ScannerData* templ) {
+    std::vector<std::string> frames;
+    std::uint32_t bits = 0;
+    ScannerCallback callback = nullptr;
+    {
+        std::lock_guard lock(state().mutex);
+        log(6);
+        frames = state().script.frames;
+        bits = state().script.frameStateBits;
+        callback = reinterpret_cast<ScannerCallback>(state().setValues[scannerParameter::callback]);
+        if (state().script.captureThrows) throw std::runtime_error("scripted failure");
+    }
+    for (std::string& frame : frames) {
+        ScannerFrame delivered{{0, 0}, {static_cast<std::uint32_t>(frame.size()), frame.data()}};
+        std::uint32_t response = 0;
+        if (callback != nullptr) callback(context, bits, &response, 0, &delivered);
+        // Gives a concurrent request the chance to interfere, were the server not serialising.
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    std::lock_guard lock(state().mutex);
+    const std::string& made = state().script.templateWritten;
+    std::size_t length = std::min<std::size_t>(made.size(), templ->size);
+    std::memcpy(templ->data, made.data(), length);
+    templ->size = static_cast<std::uint32_t>(made.size());
+    return state().script.captureStatus;
+}
+
+ScannerStatus SCANNER_API verify(void*, ScannerData* templ, std::uint32_t* matched, std::uint32_t*) {
+    std::lock_guard lock(state().mutex);
+    log(7);
+    state().verified.emplace_back(static_cast<const char*>(templ->data), templ->size);
+    if (state().script.verifyResults.empty()) {
+        *matched = 0;
+        return 0;
+    }
+    auto [status, match] = state().script.verifyResults.front();
+    state().script.verifyResults.pop_front();
+    *matched = match;
+    return status;
+}
+
+}  // namespace
+
+ScannerScript& script() { return state().script; }
+
+std::vector<ScannerCall> scannerCalls() {
+    std::lock_guard lock(state().mutex);
+    return state().calls;
+}
+
+std::vector<std::string> verifiedTemplates() {
+    std::lock_guard lock(state().mutex);
+    return state().verified;
+}
+
+std::uintptr_t currentParameter(std::uint32_t id) {
+    std::lock_guard lock(state().mutex);
+    auto found = state().setValues.find(id);
+    return found == state().setValues.end() ? 0 : found->second;
+}
+
+void installScriptedScanner(const ScannerScript& fresh) {
+    {
+        std::lock_guard lock(state().mutex);
+        state().script = fresh;
+        state().calls.clear();
+        state().verified.clear();
+        state().setValues.clear();
+    }
+    installScannerLibrary(ScannerLibrary{closeSession, open, setParameter, getParameter, capture, verify});
+}
