@@ -66,7 +66,7 @@ TEST(EndToEnd, ServesTheStartPageFromTheFrontendTree) {
 TEST(EndToEnd, SecondServerOnTheSamePortReportsAndExits) {
     ServerProcess first;
     first.waitUntilListening();
-    ServerProcess second;
+    ServerProcess second({}, ServerProcess::PortLock::alreadyHeld);
     EXPECT_EQ(second.nextOutLine(), banner);
     second.nextOutLine();
     EXPECT_EQ(second.nextErrLine().rfind("bind failed: ", 0), 0u);

@@ -1,12 +1,18 @@
 #include "e2e/server_process.h"
 
+#include <fcntl.h>
 #include <poll.h>
+#include <sys/file.h>
 #include <signal.h>
 #include <stdexcept>
 #include <sys/wait.h>
 #include <unistd.h>
 
-ServerProcess::ServerProcess(const std::vector<std::string>& arguments) {
+ServerProcess::ServerProcess(const std::vector<std::string>& arguments, PortLock lock) {
+    if (lock == PortLock::take) {
+        portLock_ = open(portLockFile, O_CREAT | O_RDWR | O_CLOEXEC, 0666);
+        if (portLock_ < 0 || flock(portLock_, LOCK_EX) != 0) throw std::runtime_error("port lock failed");
+    }
     int outPipe[2];
     int errPipe[2];
     if (pipe(outPipe) != 0 || pipe(errPipe) != 0) throw std::runtime_error("pipe failed");
@@ -37,6 +43,7 @@ ServerProcess::~ServerProcess() {
     }
     close(out_);
     close(err_);
+    if (portLock_ >= 0) close(portLock_);  // releases the port lock
 }
 
 std::string ServerProcess::nextLine(int fd, std::string& buffer, int timeoutMs) {

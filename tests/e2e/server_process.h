@@ -1,14 +1,19 @@
 #pragma once
 // The real fingerbridge binary, started from the build folder, with its
-// console read line by line.
+// console read line by line. Port 8080 is one per machine: while a ServerProcess
+// lives it holds an exclusive lock on portLockFile, which every suite that
+// starts a server on 8080 (browser, Windows) takes too.
 
 #include <string>
 #include <sys/types.h>
 #include <vector>
 
+inline constexpr const char* portLockFile = "/tmp/fingerbridge-port8080.lock";
+
 class ServerProcess {
 public:
-    explicit ServerProcess(const std::vector<std::string>& arguments = {});
+    enum class PortLock { take, alreadyHeld };
+    explicit ServerProcess(const std::vector<std::string>& arguments = {}, PortLock lock = PortLock::take);
     ~ServerProcess();
     ServerProcess(const ServerProcess&) = delete;
     ServerProcess& operator=(const ServerProcess&) = delete;
@@ -23,6 +28,7 @@ public:
 private:
     static std::string nextLine(int fd, std::string& buffer, int timeoutMs);
 
+    int portLock_ = -1;
     pid_t pid_ = -1;
     int out_ = -1;
     int err_ = -1;
