@@ -5,7 +5,7 @@ ASAN_DIR ?= build-asan
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 ARGS ?=
 
-.PHONY: all build run test test-unit test-sanitized clean
+.PHONY: all build run test test-unit test-sanitized test-windows-compile clean
 
 all: build
 
@@ -17,7 +17,16 @@ build:
 run: build
 	cd $(BUILD_DIR) && ./fingerbridge $(ARGS)
 
-test: test-unit test-sanitized
+test: test-unit test-sanitized test-windows-compile
+
+# The tree must also compile for 64- and 32-bit Windows.
+test-windows-compile:
+	cmake -S . -B build-win64 -DCMAKE_SYSTEM_NAME=Windows -DCMAKE_BUILD_TYPE=Release \
+	  -DCMAKE_CXX_COMPILER=x86_64-w64-mingw32-g++-posix -DFINGERBRIDGE_TESTS=OFF
+	cmake --build build-win64 -j $(JOBS)
+	cmake -S . -B build-win32 -DCMAKE_SYSTEM_NAME=Windows -DCMAKE_BUILD_TYPE=Release \
+	  -DCMAKE_CXX_COMPILER=i686-w64-mingw32-g++-posix -DFINGERBRIDGE_TESTS=OFF
+	cmake --build build-win32 -j $(JOBS)
 
 test-unit: build
 	cd $(BUILD_DIR) && ctest -j $(JOBS) --output-on-failure
@@ -28,4 +37,4 @@ test-sanitized:
 	cd $(ASAN_DIR) && ctest -j $(JOBS) --output-on-failure
 
 clean:
-	rm -rf $(BUILD_DIR) $(ASAN_DIR)
+	rm -rf $(BUILD_DIR) $(ASAN_DIR) build-win64 build-win32
