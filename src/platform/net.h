@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 // Wide enough for a POSIX descriptor and a Winsock SOCKET alike.
 using Socket = std::uintptr_t;
@@ -43,6 +44,9 @@ long receiveSome(Socket socket, char* buffer, std::size_t capacity);
 // Writes all length bytes, with as many sends as it takes. Returns false when
 // the peer has gone or a send fails; never raises a signal.
 bool sendAll(Socket socket, const char* data, std::size_t length);
+
+// Writes head then body as one stream, without joining them first.
+bool sendAll(Socket socket, std::string_view head, std::string_view body);
 
 // Ends the sending side (SD_SEND / SHUT_WR).
 void shutdownSend(Socket socket);

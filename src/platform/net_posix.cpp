@@ -1,5 +1,6 @@
 #include "platform/net.h"
 
+#include <algorithm>
 #include <csignal>
 #include <cerrno>
 #include <netdb.h>
@@ -7,6 +8,7 @@
 #include <sys/resource.h>
 #include <sys/socket.h>
 #include <sys/time.h>
+#include <sys/uio.h>
 #include <unistd.h>
 
 namespace {
@@ -106,6 +108,34 @@ bool sendAll(Socket socket, const char* data, std::size_t length) {
         if (sent <= 0) return false;
         data += sent;
         length -= static_cast<std::size_t>(sent);
+    }
+    return true;
+}
+
+bool sendAll(Socket socket, std::string_view head, std::string_view body) {
+    iovec parts[2] = {{const_cast<char*>(head.data()), head.size()},
+                      {const_cast<char*>(body.data()), body.size()}};
+    msghdr message{};
+    message.msg_iov = parts;
+    message.msg_iovlen = 2;
+    std::size_t remaining = head.size() + body.size();
+    while (remaining > 0) {
+        ssize_t sent = ::sendmsg(fd(socket), &message, MSG_NOSIGNAL);
+        if (sent < 0 && errno == EINTR) continue;
+        if (sent <= 0) return false;
+        remaining -= static_cast<std::size_t>(sent);
+        // Step past what went out, across the two parts.
+        while (sent > 0 && message.msg_iovlen > 0) {
+            iovec& first = message.msg_iov[0];
+            std::size_t taken = std::min(static_cast<std::size_t>(sent), first.iov_len);
+            first.iov_base = static_cast<char*>(first.iov_base) + taken;
+            first.iov_len -= taken;
+            sent -= static_cast<ssize_t>(taken);
+            if (first.iov_len == 0) {
+                ++message.msg_iov;
+                --message.msg_iovlen;
+            }
+        }
     }
     return true;
 }

@@ -89,6 +89,26 @@ bool sendAll(Socket socket, const char* data, std::size_t length) {
     return true;
 }
 
+bool sendAll(Socket socket, std::string_view head, std::string_view body) {
+    // Winsock's gather send takes both parts in one call; partial sends are rare
+    // on blocking sockets, and then the rest goes out part by part.
+    WSABUF parts[2] = {{static_cast<ULONG>(head.size()), const_cast<char*>(head.data())},
+                       {static_cast<ULONG>(body.size()), const_cast<char*>(body.data())}};
+    DWORD sent = 0;
+    if (head.size() + body.size() <= 0x7FFFFFFF &&
+        WSASend(handle(socket), parts, 2, &sent, 0, nullptr, nullptr) == 0) {
+        if (sent >= head.size() + body.size()) return true;
+    } else {
+        sent = 0;
+    }
+    if (sent < head.size()) {
+        if (!sendAll(socket, head.data() + sent, head.size() - sent)) return false;
+        return sendAll(socket, body.data(), body.size());
+    }
+    std::size_t bodySent = sent - head.size();
+    return sendAll(socket, body.data() + bodySent, body.size() - bodySent);
+}
+
 void shutdownSend(Socket socket) { ::shutdown(handle(socket), SD_SEND); }
 
 void closeSocket(Socket socket) { ::closesocket(handle(socket)); }

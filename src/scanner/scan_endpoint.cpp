@@ -6,8 +6,7 @@
 #include <new>
 #include <string_view>
 
-#include "encoding/base64.h"
-#include "scanner/bmp.h"
+#include "scanner/scan_reply.h"
 #include "scanner/scanner_library.h"
 #include "server/console.h"
 #include "server/response.h"
@@ -45,18 +44,6 @@ std::unique_ptr<std::uint8_t[]> tryAllocate(std::uint32_t size) {
     return std::unique_ptr<std::uint8_t[]>(new (std::nothrow) std::uint8_t[size]);
 }
 
-std::string successBody(const std::string& bmp, const std::uint8_t* templ, std::uint32_t length) {
-    std::string bmpText = encodeBase64(reinterpret_cast<const std::uint8_t*>(bmp.data()), bmp.size());
-    std::string templateText = encodeBase64(templ, length);
-    constexpr std::string_view head = "{\"success\": true, \"imageBase64\": \"data:image/bmp;base64,";
-    constexpr std::string_view middle = "\", \"templateBase64\": \"";
-    constexpr std::string_view tail = "\"}";
-    std::string body;
-    body.reserve(head.size() + bmpText.size() + middle.size() + templateText.size() + tail.size());
-    body.append(head).append(bmpText).append(middle).append(templateText).append(tail);
-    return body;
-}
-
 std::string captureBody() {
     ParameterDuringScope scanMode(scannerParameter::scanMode, singleScanMode, restingScanMode);
     std::uint32_t imageSize = 0;
@@ -82,11 +69,11 @@ std::string captureBody() {
         readScannerParameter(scannerParameter::frameHeight, height) != scannerSuccess) {
         return std::string(scanFailedBody);
     }
-    std::optional<std::string> bmp = buildGreyBmp(image.get(), imageSize, width, height);
-    if (!bmp) return std::string(scanFailedBody);
     // A library that claims more than the capacity is not believed past the buffer's end.
     std::uint32_t templateLength = std::min(templateData.size, templateCapacity);
-    return successBody(*bmp, templ.get(), templateLength);
+    std::optional<std::string> body =
+        buildScanReplyBody(image.get(), imageSize, width, height, templ.get(), templateLength);
+    return body ? *std::move(body) : std::string(scanFailedBody);
 }
 
 }  // namespace

@@ -18,8 +18,13 @@ inline constexpr std::string_view json = "application/json";
 inline constexpr std::string_view plainText = "text/plain";
 }  // namespace contentType
 
-// Status line, Content-Type, Access-Control-Allow-Origin, Content-Length, a blank
-// line, then the body: in that order, with no other header.
+// The header block of a reply: status line, Content-Type,
+// Access-Control-Allow-Origin, Content-Length and the blank line, in that
+// order, with no other header.
+std::string buildResponseHead(std::string_view status, std::string_view contentType,
+                              std::size_t bodyLength, std::string_view origin);
+
+// The head followed by the body.
 std::string buildResponse(std::string_view status, std::string_view contentType,
                           std::string_view body, std::string_view origin);
 

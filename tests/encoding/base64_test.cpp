@@ -67,6 +67,22 @@ TEST(Base64, RejectsInvalidText) {
     }
 }
 
+TEST(Base64, WriterGivesTheSameTextWhateverThePieces) {
+    std::string bytes;
+    for (int i = 0; i < 200; ++i) bytes.push_back(static_cast<char>(i * 13 + 7));
+    const std::string whole = encode(bytes);
+    for (std::size_t pieceSize : {1u, 2u, 4u, 5u, 7u, 64u}) {
+        std::string text(base64Length(bytes.size()), '?');
+        Base64Writer writer(text.data());
+        for (std::size_t at = 0; at < bytes.size(); at += pieceSize) {
+            std::size_t count = std::min(pieceSize, bytes.size() - at);
+            writer.write(reinterpret_cast<const std::uint8_t*>(bytes.data()) + at, count);
+        }
+        EXPECT_EQ(writer.finish(), text.data() + text.size()) << pieceSize;
+        EXPECT_EQ(text, whole) << pieceSize;
+    }
+}
+
 TEST(Base64, RoundTripsEveryLengthAndByte) {
     std::string bytes;
     for (int length = 0; length < 300; ++length) {
