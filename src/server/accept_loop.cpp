@@ -3,30 +3,15 @@
 #include <chrono>
 #include <thread>
 
-#include "server/connection.h"
+#include "server/connection_workers.h"
 #include "server/console.h"
 
 namespace {
 
-std::atomic<std::size_t> liveConnectionCount{0};
-
-void serveAndCount(Socket connection, std::string origin) {
-    ConnectionHandler(connection, std::move(origin));
-    --liveConnectionCount;
-}
-
-// Starts the connection's thread; when no thread can be had, the connection is
-// closed unanswered and the loop goes on.
-void handOver(Socket connection, const std::string& origin) {
-    ++liveConnectionCount;
-    try {
-        std::thread(serveAndCount, connection, std::string(origin)).detach();
-    } catch (const std::exception& error) {
-        --liveConnectionCount;
-        printErr(std::string("Could not start a connection thread: ") + error.what());
-        shutdownSend(connection);
-        closeSocket(connection);
-    }
+// Never destroyed: detached connection threads may outlive main.
+ConnectionWorkers& workers() {
+    static ConnectionWorkers* pool = new ConnectionWorkers;
+    return *pool;
 }
 
 }  // namespace
@@ -45,8 +30,10 @@ void runAcceptLoop(Socket listener, const std::string& origin,
             closeSocket(connection);
             break;
         }
-        handOver(connection, origin);
+        workers().serve(connection, origin);
     }
 }
 
-std::size_t liveConnections() { return liveConnectionCount.load(); }
+std::size_t liveConnections() { return workers().busy(); }
+
+std::size_t connectionThreads() { return workers().threads(); }

@@ -6,11 +6,14 @@
 
 #include "platform/net.h"
 
-// Accepts connections on the listener and serves each on a new detached thread
+// Accepts connections on the listener and serves each on a thread of its own
 // with its own copy of origin, until stopRequested is set and one more
 // connection (or accept failure) wakes the loop. The server never sets it.
 void runAcceptLoop(Socket listener, const std::string& origin,
                    const std::atomic<bool>& stopRequested);
 
-// Connection threads started and not yet finished, in this process.
+// Connections being served, in this process.
 std::size_t liveConnections();
+
+// Connection threads alive, serving or idle.
+std::size_t connectionThreads();
