@@ -5,7 +5,7 @@ ASAN_DIR ?= build-asan
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 ARGS ?=
 
-.PHONY: all build run test test-unit test-sanitized test-windows-compile clean
+.PHONY: all build run test test-unit test-sanitized test-windows-compile fuzz clean
 
 all: build
 
@@ -36,5 +36,13 @@ test-sanitized:
 	cmake --build $(ASAN_DIR) -j $(JOBS)
 	cd $(ASAN_DIR) && ctest -j $(JOBS) --output-on-failure
 
+# Every libFuzzer target for FUZZ_SECONDS each (clang, ASan+UBSan).
+FUZZ_DIR ?= build-fuzz
+FUZZ_SECONDS ?= 60
+fuzz:
+	CXX=clang++ cmake -S . -B $(FUZZ_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DFINGERBRIDGE_FUZZ=ON
+	cmake --build $(FUZZ_DIR) -j $(JOBS)
+	JOBS=$(JOBS) tests/fuzz/run.sh $(FUZZ_DIR) $(FUZZ_SECONDS)
+
 clean:
-	rm -rf $(BUILD_DIR) $(ASAN_DIR) build-win64 build-win32
+	rm -rf $(BUILD_DIR) $(ASAN_DIR) build-win64 build-win32 $(FUZZ_DIR)

@@ -1,0 +1,30 @@
+#pragma once
+// Fuzz entry points: each takes arbitrary bytes, runs one parser of the server
+// on them, and aborts when an invariant breaks. libFuzzer drives them (one
+// program each); the regression test replays the saved inputs through them.
+
+#include <cstddef>
+#include <cstdint>
+#include <string_view>
+
+using FuzzTarget = void (*)(const std::uint8_t* data, std::size_t size);
+
+struct NamedFuzzTarget {
+    std::string_view name;
+    FuzzTarget run;
+};
+
+void fuzzConnection(const std::uint8_t* data, std::size_t size);
+void fuzzRequestParsing(const std::uint8_t* data, std::size_t size);
+void fuzzBase64(const std::uint8_t* data, std::size_t size);
+void fuzzUrlDecode(const std::uint8_t* data, std::size_t size);
+void fuzzFormTemplates(const std::uint8_t* data, std::size_t size);
+void fuzzFingerNumber(const std::uint8_t* data, std::size_t size);
+void fuzzStaticPath(const std::uint8_t* data, std::size_t size);
+
+inline constexpr NamedFuzzTarget fuzzTargets[] = {
+    {"connection", fuzzConnection},     {"request_parsing", fuzzRequestParsing},
+    {"base64", fuzzBase64},             {"url_decode", fuzzUrlDecode},
+    {"form_templates", fuzzFormTemplates}, {"finger_number", fuzzFingerNumber},
+    {"static_path", fuzzStaticPath},
+};
