@@ -8,7 +8,10 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-ServerProcess::ServerProcess(const std::vector<std::string>& arguments, PortLock lock) {
+#include "support/loopback.h"
+
+ServerProcess::ServerProcess(const std::vector<std::string>& arguments, PortLock lock, Console console)
+    : discarding_(console == Console::discard) {
     if (lock == PortLock::take) {
         portLock_ = open(portLockFile, O_CREAT | O_RDWR | O_CLOEXEC, 0666);
         if (portLock_ < 0 || flock(portLock_, LOCK_EX) != 0) throw std::runtime_error("port lock failed");
@@ -19,8 +22,9 @@ ServerProcess::ServerProcess(const std::vector<std::string>& arguments, PortLock
     pid_ = fork();
     if (pid_ < 0) throw std::runtime_error("fork failed");
     if (pid_ == 0) {
-        dup2(outPipe[1], STDOUT_FILENO);
-        dup2(errPipe[1], STDERR_FILENO);
+        int sink = discarding_ ? open("/dev/null", O_WRONLY) : -1;
+        dup2(discarding_ ? sink : outPipe[1], STDOUT_FILENO);
+        dup2(discarding_ ? sink : errPipe[1], STDERR_FILENO);
         close(outPipe[0]);
         close(errPipe[0]);
         if (chdir(FINGERBRIDGE_BUILD_DIR) != 0) _exit(126);
@@ -65,9 +69,24 @@ std::string ServerProcess::nextLine(int fd, std::string& buffer, int timeoutMs) 
 
 std::vector<std::string> ServerProcess::waitUntilListening() {
     std::vector<std::string> lines;
+    if (discarding_) {
+        for (int i = 0; i < 1000; ++i) {
+            try {
+                closeSocket(connectToLoopback(8080));
+                return lines;
+            } catch (const std::exception&) {
+                usleep(10000);
+            }
+        }
+        return lines;
+    }
     for (int i = 0; i < 3; ++i) {
         lines.push_back(nextOutLine());
         if (lines.back().starts_with("Server is listening")) break;
     }
     return lines;
+}
+
+bool ServerProcess::running() const {
+    return pid_ > 0 && waitpid(pid_, nullptr, WNOHANG) == 0;
 }

@@ -13,7 +13,11 @@ inline constexpr const char* portLockFile = "/tmp/fingerbridge-port8080.lock";
 class ServerProcess {
 public:
     enum class PortLock { take, alreadyHeld };
-    explicit ServerProcess(const std::vector<std::string>& arguments = {}, PortLock lock = PortLock::take);
+    // Console lines are kept for nextOutLine/nextErrLine, or discarded by a
+    // server under long load, whose console would otherwise fill up and stall it.
+    enum class Console { read, discard };
+    explicit ServerProcess(const std::vector<std::string>& arguments = {}, PortLock lock = PortLock::take,
+                           Console console = Console::read);
     ~ServerProcess();
     ServerProcess(const ServerProcess&) = delete;
     ServerProcess& operator=(const ServerProcess&) = delete;
@@ -22,7 +26,12 @@ public:
     std::string nextOutLine(int timeoutMs = 10000) { return nextLine(out_, outBuffer_, timeoutMs); }
     std::string nextErrLine(int timeoutMs = 10000) { return nextLine(err_, errBuffer_, timeoutMs); }
 
-    // Reads standard output up to and including the listening line.
+    pid_t pid() const { return pid_; }
+    // Whether the process is still running (not exited or killed).
+    bool running() const;
+
+    // Reads standard output up to and including the listening line
+    // (with Console::discard: waits until the port answers).
     std::vector<std::string> waitUntilListening();
 
 private:
@@ -32,6 +41,7 @@ private:
     pid_t pid_ = -1;
     int out_ = -1;
     int err_ = -1;
+    bool discarding_ = false;
     std::string outBuffer_;
     std::string errBuffer_;
 };
