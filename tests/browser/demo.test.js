@@ -46,6 +46,8 @@ test('demo mode by keyboard: fingers 1 and 3 enrol without images and verify as 
   await page.keyboard.press('Tab');
   await page.keyboard.press('Enter');
   await waitForText(status, /Demo finger 1 enrolled in slot 1/);
+  // The button was disabled while busy; focus must come back to it, not to the page.
+  assert.equal(await page.evaluate(() => document.activeElement.textContent), 'Capture into slot 1');
 
   await page.getByLabel('Demo finger').selectOption('3');
   await page.getByRole('button', { name: 'Capture into slot 2' }).click();

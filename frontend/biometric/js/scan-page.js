@@ -41,6 +41,7 @@ function render() {
 // Runs one bridge call with the page locked against a second click meanwhile.
 async function run(busyText, work) {
   if (status.isBusy()) return;
+  const focused = document.activeElement;
   status.busy(busyText);
   render();
   try {
@@ -49,6 +50,8 @@ async function run(busyText, work) {
     status.error(explain(error, mode()));
   }
   render();
+  // Disabling the clicked button dropped keyboard focus; give it back.
+  if (focused instanceof HTMLElement && document.activeElement === document.body) focused.focus();
 }
 
 function capture(index) {
