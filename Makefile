@@ -5,7 +5,7 @@ ASAN_DIR ?= build-asan
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 ARGS ?=
 
-.PHONY: all build run test test-unit test-sanitized test-windows-compile fuzz clean
+.PHONY: all build run test test-unit test-sanitized test-windows-compile test-thread fuzz clean
 
 all: build
 
@@ -17,7 +17,7 @@ build:
 run: build
 	cd $(BUILD_DIR) && ./fingerbridge $(ARGS)
 
-test: test-unit test-sanitized test-windows-compile
+test: test-unit test-sanitized test-windows-compile test-thread fuzz
 
 # The tree must also compile for 64- and 32-bit Windows.
 test-windows-compile:
@@ -36,6 +36,13 @@ test-sanitized:
 	cmake --build $(ASAN_DIR) -j $(JOBS)
 	cd $(ASAN_DIR) && ctest -j $(JOBS) --output-on-failure
 
+# The concurrency tests (token store, scanner lock, many connections) under ThreadSanitizer.
+TSAN_DIR ?= build-tsan
+test-thread:
+	cmake -S . -B $(TSAN_DIR) -DCMAKE_BUILD_TYPE=Debug -DFINGERBRIDGE_SANITIZE_THREAD=ON
+	cmake --build $(TSAN_DIR) -j $(JOBS) --target server_tests security_tests scanner_tests
+	cd $(TSAN_DIR)/tests && ./server_tests && ./security_tests && ./scanner_tests
+
 # Every libFuzzer target for FUZZ_SECONDS each (clang, ASan+UBSan).
 FUZZ_DIR ?= build-fuzz
 FUZZ_SECONDS ?= 60
@@ -45,4 +52,4 @@ fuzz:
 	JOBS=$(JOBS) tests/fuzz/run.sh $(FUZZ_DIR) $(FUZZ_SECONDS)
 
 clean:
-	rm -rf $(BUILD_DIR) $(ASAN_DIR) build-win64 build-win32 $(FUZZ_DIR)
+	rm -rf $(BUILD_DIR) $(ASAN_DIR) build-win64 build-win32 $(FUZZ_DIR) $(TSAN_DIR)
