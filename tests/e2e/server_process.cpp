@@ -6,6 +6,7 @@
 #include <signal.h>
 #include <stdexcept>
 #include <sys/file.h>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -61,6 +62,8 @@ ServerProcess::ServerProcess(const ServerLaunch& launch, const std::vector<std::
     pid_ = fork();
     if (pid_ < 0) throw std::runtime_error("fork failed");
     if (pid_ == 0) {
+        // A test that dies without its destructors must not leave a server on the port.
+        prctl(PR_SET_PDEATHSIG, SIGKILL);
         dup2(outPipe[1], STDOUT_FILENO);
         dup2(errPipe[1], STDERR_FILENO);
         if (chdir(launch.workingDirectory.c_str()) != 0) _exit(126);
