@@ -7,8 +7,9 @@ ServerLaunch wineLaunch(WindowsStage stage, const std::string& scriptPath) {
     launch.program = WINE64;
     launch.leadingArguments = {root + "/bin/fingerbridge.exe"};
     launch.workingDirectory = root + "/bin";
-    // Wine's own diagnostics would land among the server's standard-error lines.
-    launch.environment = {{"WINEDEBUG", "-all"}};
+    // Wine's own diagnostics would land among the server's standard-error lines;
+    // Mono and Gecko, should wine update its prefix, would want a display.
+    launch.environment = {{"WINEDEBUG", "-all"}, {"WINEDLLOVERRIDES", "mscoree,mshtml="}};
     if (!scriptPath.empty()) launch.environment.emplace_back("FTRAPI_STAND_IN_SCRIPT", windowsPath(scriptPath));
     // A Windows console ends its lines with CR LF.
     launch.lineEnd = "\r\n";
