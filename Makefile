@@ -5,7 +5,11 @@ ASAN_DIR ?= build-asan
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 ARGS ?=
 
-.PHONY: all build run test test-unit test-sanitized test-windows-compile test-thread fuzz clean
+WIN64_DIR ?= build-win64
+WIN32_DIR ?= build-win32
+
+.PHONY: all build run test test-unit test-sanitized test-windows-compile test-windows32-compile \
+        dist-windows test-thread fuzz clean
 
 all: build
 
@@ -17,16 +21,28 @@ build:
 run: build
 	cd $(BUILD_DIR) && ./fingerbridge $(ARGS)
 
-test: test-unit test-sanitized test-windows-compile test-thread fuzz
+# The plain build's wine suite already builds and runs the 64-bit Windows tree.
+test: test-unit test-sanitized test-windows32-compile test-thread fuzz
 
-# The tree must also compile for 64- and 32-bit Windows.
-test-windows-compile:
-	cmake -S . -B build-win64 -DCMAKE_SYSTEM_NAME=Windows -DCMAKE_BUILD_TYPE=Release \
-	  -DCMAKE_CXX_COMPILER=x86_64-w64-mingw32-g++-posix -DFINGERBRIDGE_TESTS=OFF
-	cmake --build build-win64 -j $(JOBS)
-	cmake -S . -B build-win32 -DCMAKE_SYSTEM_NAME=Windows -DCMAKE_BUILD_TYPE=Release \
-	  -DCMAKE_CXX_COMPILER=i686-w64-mingw32-g++-posix -DFINGERBRIDGE_TESTS=OFF
-	cmake --build build-win32 -j $(JOBS)
+# The tree must also compile for 64- and 32-bit Windows (where the vendor library
+# and the stand-in the wine suite loads use stdcall), zip and import check included.
+test-windows-compile: test-windows32-compile
+	cmake -S . -B $(WIN64_DIR) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake -DCMAKE_BUILD_TYPE=Release
+	cmake --build $(WIN64_DIR) -j $(JOBS)
+
+test-windows32-compile:
+	cmake -S . -B $(WIN32_DIR) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-i686.cmake -DCMAKE_BUILD_TYPE=Release
+	cmake --build $(WIN32_DIR) -j $(JOBS)
+
+# The operator's zip (bin/fingerbridge.exe, frontend/, README.txt), 64-bit, in dist/.
+# The same rule makes the zip the wine suite unpacks and runs.
+dist-windows:
+	cmake -S . -B $(WIN64_DIR) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake -DCMAKE_BUILD_TYPE=Release
+	cmake --build $(WIN64_DIR) -j $(JOBS) --target windows_zip
+	x86_64-w64-mingw32-objdump -p $(WIN64_DIR)/fingerbridge.exe | grep 'DLL Name'
+	mkdir -p dist
+	cp $(WIN64_DIR)/fingerbridge-windows.zip dist/
+	@echo "dist/fingerbridge-windows.zip"
 
 test-unit: build
 	cd $(BUILD_DIR) && ctest -j $(JOBS) --output-on-failure
@@ -52,4 +68,4 @@ fuzz:
 	JOBS=$(JOBS) tests/fuzz/run.sh $(FUZZ_DIR) $(FUZZ_SECONDS)
 
 clean:
-	rm -rf $(BUILD_DIR) $(ASAN_DIR) build-win64 build-win32 $(FUZZ_DIR) $(TSAN_DIR)
+	rm -rf $(BUILD_DIR) $(ASAN_DIR) $(WIN64_DIR) $(WIN32_DIR) $(FUZZ_DIR) $(TSAN_DIR) dist

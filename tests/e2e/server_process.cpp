@@ -1,37 +1,76 @@
 #include "e2e/server_process.h"
 
+#include <chrono>
 #include <fcntl.h>
 #include <poll.h>
-#include <sys/file.h>
 #include <signal.h>
 #include <stdexcept>
+#include <sys/file.h>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include "support/loopback.h"
 
-ServerProcess::ServerProcess(const std::vector<std::string>& arguments, PortLock lock, Console console)
-    : discarding_(console == Console::discard) {
+extern char** environ;
+
+namespace {
+
+// The test's environment with the launch's variables added or replaced.
+std::vector<std::string> childEnvironment(const ServerLaunch& launch) {
+    std::vector<std::string> variables;
+    for (char** entry = environ; *entry != nullptr; ++entry) {
+        std::string variable = *entry;
+        bool replaced = false;
+        for (const auto& [name, value] : launch.environment) {
+            replaced = replaced || variable.rfind(name + "=", 0) == 0;
+        }
+        if (!replaced) variables.push_back(std::move(variable));
+    }
+    for (const auto& [name, value] : launch.environment) variables.push_back(name + "=" + value);
+    return variables;
+}
+
+std::vector<char*> pointersTo(std::vector<std::string>& texts) {
+    std::vector<char*> pointers;
+    for (std::string& text : texts) pointers.push_back(text.data());
+    pointers.push_back(nullptr);
+    return pointers;
+}
+
+}  // namespace
+
+ServerProcess::ServerProcess(const std::vector<std::string>& arguments, PortLock lock)
+    : ServerProcess(serverLaunch(), arguments, lock) {}
+
+ServerProcess::ServerProcess(const ServerLaunch& launch, const std::vector<std::string>& arguments,
+                             PortLock lock)
+    : launch_(launch) {
     if (lock == PortLock::take) {
         portLock_ = open(portLockFile, O_CREAT | O_RDWR | O_CLOEXEC, 0666);
         if (portLock_ < 0 || flock(portLock_, LOCK_EX) != 0) throw std::runtime_error("port lock failed");
     }
+    // Everything the child needs is built before fork: after it, only exec.
+    std::vector<std::string> argumentTexts{launch.program};
+    argumentTexts.insert(argumentTexts.end(), launch.leadingArguments.begin(), launch.leadingArguments.end());
+    argumentTexts.insert(argumentTexts.end(), arguments.begin(), arguments.end());
+    std::vector<std::string> environmentTexts = childEnvironment(launch);
+    std::vector<char*> argv = pointersTo(argumentTexts);
+    std::vector<char*> envp = pointersTo(environmentTexts);
+
     int outPipe[2];
     int errPipe[2];
-    if (pipe(outPipe) != 0 || pipe(errPipe) != 0) throw std::runtime_error("pipe failed");
+    if (pipe2(outPipe, O_CLOEXEC) != 0 || pipe2(errPipe, O_CLOEXEC) != 0) throw std::runtime_error("pipe failed");
     pid_ = fork();
     if (pid_ < 0) throw std::runtime_error("fork failed");
     if (pid_ == 0) {
-        int sink = discarding_ ? open("/dev/null", O_WRONLY) : -1;
-        dup2(discarding_ ? sink : outPipe[1], STDOUT_FILENO);
-        dup2(discarding_ ? sink : errPipe[1], STDERR_FILENO);
-        close(outPipe[0]);
-        close(errPipe[0]);
-        if (chdir(FINGERBRIDGE_BUILD_DIR) != 0) _exit(126);
-        std::vector<char*> argv{const_cast<char*>(FINGERBRIDGE_BINARY)};
-        for (const std::string& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
-        argv.push_back(nullptr);
-        execv(FINGERBRIDGE_BINARY, argv.data());
+        // A test that dies without its destructors must not leave a server on the port.
+        prctl(PR_SET_PDEATHSIG, SIGKILL);
+        int console = launch.discardConsole ? open("/dev/null", O_WRONLY) : -1;
+        dup2(launch.discardConsole ? console : outPipe[1], STDOUT_FILENO);
+        dup2(launch.discardConsole ? console : errPipe[1], STDERR_FILENO);
+        if (chdir(launch.workingDirectory.c_str()) != 0) _exit(126);
+        execve(launch.program.c_str(), argv.data(), envp.data());
         _exit(127);
     }
     close(outPipe[1]);
@@ -51,15 +90,18 @@ ServerProcess::~ServerProcess() {
 }
 
 std::string ServerProcess::nextLine(int fd, std::string& buffer, int timeoutMs) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
     for (;;) {
         std::size_t end = buffer.find('\n');
         if (end != std::string::npos) {
-            std::string line = buffer.substr(0, end);
+            std::string line = buffer.substr(0, end + 1);
             buffer.erase(0, end + 1);
+            if (line.ends_with(launch_.lineEnd)) line.resize(line.size() - launch_.lineEnd.size());
             return line;
         }
+        auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
         pollfd readable{fd, POLLIN, 0};
-        if (poll(&readable, 1, timeoutMs) <= 0) return "";
+        if (left.count() <= 0 || poll(&readable, 1, static_cast<int>(left.count())) <= 0) return "";
         char chunk[4096];
         ssize_t got = read(fd, chunk, sizeof chunk);
         if (got <= 0) return "";
@@ -67,13 +109,15 @@ std::string ServerProcess::nextLine(int fd, std::string& buffer, int timeoutMs) 
     }
 }
 
+bool ServerProcess::running() const { return pid_ > 0 && waitpid(pid_, nullptr, WNOHANG) == 0; }
+
 std::vector<std::string> ServerProcess::waitUntilListening() {
     std::vector<std::string> lines;
-    if (discarding_) {
-        for (int i = 0; i < 1000; ++i) {
+    if (launch_.discardConsole) {
+        for (int attempt = 0; attempt < launch_.lineTimeoutMs / 10; ++attempt) {
             try {
                 closeSocket(connectToLoopback(8080));
-                return lines;
+                break;
             } catch (const std::exception&) {
                 usleep(10000);
             }
@@ -85,8 +129,4 @@ std::vector<std::string> ServerProcess::waitUntilListening() {
         if (lines.back().starts_with("Server is listening")) break;
     }
     return lines;
-}
-
-bool ServerProcess::running() const {
-    return pid_ > 0 && waitpid(pid_, nullptr, WNOHANG) == 0;
 }

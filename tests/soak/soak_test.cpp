@@ -191,7 +191,9 @@ private:
 };
 
 TEST(Soak, StaysCorrectAndReturnsToIdle) {
-    ServerProcess server({}, ServerProcess::PortLock::take, ServerProcess::Console::discard);
+    ServerLaunch launch = serverLaunch();
+    launch.discardConsole = true;
+    ServerProcess server(launch, {});
     server.waitUntilListening();
     const std::string token = fetchToken(port);
     const std::string startPage = readFile(std::string(FRONTEND_DIR) + "/biometric/scan.html");
