@@ -15,7 +15,6 @@ struct NamedFuzzTarget {
 };
 
 void fuzzConnection(const std::uint8_t* data, std::size_t size);
-void fuzzRequestParsing(const std::uint8_t* data, std::size_t size);
 void fuzzBase64(const std::uint8_t* data, std::size_t size);
 void fuzzUrlDecode(const std::uint8_t* data, std::size_t size);
 void fuzzFormTemplates(const std::uint8_t* data, std::size_t size);
@@ -23,8 +22,7 @@ void fuzzFingerNumber(const std::uint8_t* data, std::size_t size);
 void fuzzStaticPath(const std::uint8_t* data, std::size_t size);
 
 inline constexpr NamedFuzzTarget fuzzTargets[] = {
-    {"connection", fuzzConnection},     {"request_parsing", fuzzRequestParsing},
-    {"base64", fuzzBase64},             {"url_decode", fuzzUrlDecode},
-    {"form_templates", fuzzFormTemplates}, {"finger_number", fuzzFingerNumber},
-    {"static_path", fuzzStaticPath},
+    {"connection", fuzzConnection},        {"base64", fuzzBase64},
+    {"url_decode", fuzzUrlDecode},         {"form_templates", fuzzFormTemplates},
+    {"finger_number", fuzzFingerNumber},   {"static_path", fuzzStaticPath},
 };
