@@ -13,7 +13,7 @@ bool isSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' ||
 
 }  // namespace
 
-std::optional<int> readFingerNumber(std::string_view text) {
+std::optional<int> parseSensorFinger(std::string_view text) {
     while (!text.empty() && isSpace(text.front())) text.remove_prefix(1);
     while (!text.empty() && isSpace(text.back())) text.remove_suffix(1);
     if (text.empty()) return std::nullopt;
@@ -30,7 +30,7 @@ std::optional<int> readFingerNumber(std::string_view text) {
 FingerChoice fingerChoiceFromEnvironment() {
     FingerChoice choice;
     if (const char* finger = std::getenv(fingerVariable)) {
-        choice.startupFinger = readFingerNumber(finger).value_or(defaultFinger);
+        choice.startupFinger = parseSensorFinger(finger).value_or(defaultFinger);
     }
     if (const char* control = std::getenv(controlVariable)) choice.controlFile = control;
     return choice;
@@ -43,5 +43,5 @@ int fingerOnSensor(const FingerChoice& choice) {
     std::string text(static_cast<std::size_t>(longestControlText), '\0');
     file.read(text.data(), longestControlText);
     text.resize(static_cast<std::size_t>(file.gcount()));
-    return readFingerNumber(text).value_or(choice.startupFinger);
+    return parseSensorFinger(text).value_or(choice.startupFinger);
 }

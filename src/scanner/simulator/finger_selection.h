@@ -19,7 +19,7 @@ struct FingerChoice {
 
 // A finger number: decimal digits, optionally surrounded by white space, from 1
 // to the largest 32-bit signed integer. Anything else is no finger number.
-std::optional<int> readFingerNumber(std::string_view text);
+std::optional<int> parseSensorFinger(std::string_view text);
 
 // The choice the environment makes; an unset or unreadable finger variable
 // gives the default finger.

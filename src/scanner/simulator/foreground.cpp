@@ -68,7 +68,8 @@ void keepLargestRegion(Plane<std::uint8_t>& blocks) {
             }
         }
     }
-    const int largest = static_cast<int>(std::max_element(sizes.begin(), sizes.end()) - sizes.begin());
+    if (sizes.size() == 1) return;  // no region at all
+    const int largest = static_cast<int>(std::max_element(sizes.begin() + 1, sizes.end()) - sizes.begin());
     // Holes: unset blocks that cannot reach the frame edge through unset blocks.
     Plane<std::uint8_t> outside(blocks.width, blocks.height, 0);
     for (int y = 0; y < blocks.height; ++y) {

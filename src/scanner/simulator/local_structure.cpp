@@ -27,13 +27,14 @@ float wrapped(float angle) {
 
 std::vector<Neighbourhood> neighbourhoods(const std::vector<Minutia>& minutiae) {
     std::vector<Neighbourhood> result(minutiae.size());
-    std::vector<std::pair<float, std::size_t>> byDistance;
+    std::vector<std::pair<float, std::size_t>> byDistance;  // squared distance, index
     for (std::size_t i = 0; i < minutiae.size(); ++i) {
         const Minutia& m = minutiae[i];
         byDistance.clear();
         for (std::size_t j = 0; j < minutiae.size(); ++j) {
-            const float d = std::hypot(static_cast<float>(minutiae[j].x - m.x), static_cast<float>(minutiae[j].y - m.y));
-            if (j != i && d >= nearest && d <= farthest) byDistance.push_back({d, j});
+            const float dx = static_cast<float>(minutiae[j].x - m.x), dy = static_cast<float>(minutiae[j].y - m.y);
+            const float squared = dx * dx + dy * dy;
+            if (j != i && squared >= nearest * nearest && squared <= farthest * farthest) byDistance.push_back({squared, j});
         }
         const std::size_t kept = std::min<std::size_t>(byDistance.size(), neighbourhoodSize);
         std::partial_sort(byDistance.begin(), byDistance.begin() + kept, byDistance.end());
@@ -42,7 +43,7 @@ std::vector<Neighbourhood> neighbourhoods(const std::vector<Minutia>& minutiae) 
         for (std::size_t k = 0; k < kept; ++k) {
             const Minutia& other = minutiae[byDistance[k].second];
             const float heading = std::atan2(static_cast<float>(other.y - m.y), static_cast<float>(other.x - m.x));
-            n.neighbours[k] = {byDistance[k].first, wrapped(heading - static_cast<float>(m.direction)),
+            n.neighbours[k] = {std::sqrt(byDistance[k].first), wrapped(heading - static_cast<float>(m.direction)),
                                wrapped(static_cast<float>(other.direction - m.direction))};
         }
     }

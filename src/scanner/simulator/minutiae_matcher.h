@@ -11,7 +11,7 @@
 #include "scanner/simulator/minutia.h"
 
 // Scores at or above this mean the same finger (chosen with bench/sim_accuracy_bench).
-inline constexpr double sameFingerScore = 46.0;
+inline constexpr double sameFingerScore = 48.0;
 
 // A set of minutiae with what the matcher needs of it worked out in advance.
 struct MatchablePrint {
