@@ -48,27 +48,28 @@ double measuredPeriod(const MasterPrint& print) {
     return 2 * length / changes;
 }
 
-TEST(MasterPrint, IsFixedByTheFingerNumberWithRidgesAboutNinePixelsApart) {
-    const MasterPrint first = synthesizeMasterPrint(7, width, height);
-    const MasterPrint again = synthesizeMasterPrint(7, width, height);
-    const MasterPrint other = synthesizeMasterPrint(8, width, height);
-    EXPECT_EQ(first.ridges.values, again.ridges.values);
-    EXPECT_NE(first.ridges.values, other.ridges.values);
-    for (const MasterPrint* print : {&first, &other}) {
-        const double period = measuredPeriod(*print);
-        EXPECT_GT(period, 8.0);
-        EXPECT_LT(period, 10.5);
-        // Crests and valleys share the pad about evenly and are fully formed.
-        std::size_t pad = 0, crest = 0, formed = 0;
-        for (std::size_t i = 0; i < print->pad.values.size(); ++i) {
-            if (print->pad.values[i] == 0) continue;
-            ++pad;
-            crest += print->ridges.values[i] > 0 ? 1 : 0;
-            formed += std::abs(print->ridges.values[i]) > 0.5f ? 1 : 0;
-        }
-        EXPECT_NEAR(double(crest) / double(pad), 0.5, 0.08);
-        EXPECT_GT(double(formed) / double(pad), 0.75);
+TEST(MasterPrint, IsFixedByTheFingerNumber) {
+    // A small sensor keeps this quick; the pad and its ridges are the same.
+    const MasterPrint first = synthesizeMasterPrint(7, 80, 80);
+    EXPECT_EQ(synthesizeMasterPrint(7, 80, 80).ridges.values, first.ridges.values);
+    EXPECT_NE(synthesizeMasterPrint(8, 80, 80).ridges.values, first.ridges.values);
+}
+
+TEST(MasterPrint, HasEvenRidgesAboutNinePixelsApart) {
+    const MasterPrint print = synthesizeMasterPrint(7, width, height);
+    const double period = measuredPeriod(print);
+    EXPECT_GT(period, 8.0);
+    EXPECT_LT(period, 10.5);
+    // Crests and valleys share the pad about evenly and are fully formed.
+    std::size_t pad = 0, crest = 0, formed = 0;
+    for (std::size_t i = 0; i < print.pad.values.size(); ++i) {
+        if (print.pad.values[i] == 0) continue;
+        ++pad;
+        crest += print.ridges.values[i] > 0 ? 1 : 0;
+        formed += std::abs(print.ridges.values[i]) > 0.5f ? 1 : 0;
     }
+    EXPECT_NEAR(double(crest) / double(pad), 0.5, 0.08);
+    EXPECT_GT(double(formed) / double(pad), 0.75);
 }
 
 double meanGrey(const std::vector<std::uint8_t>& frame, int x0, int y0, int side) {

@@ -9,6 +9,8 @@
 namespace {
 
 constexpr double pi = std::numbers::pi;
+// The layout's random stream, apart from the ridge noise's.
+constexpr std::uint64_t layoutStream = 0x5eed0000u;
 
 // Pattern classes in roughly the proportions found in people's fingers.
 PatternClass drawClass(RandomSource& random) {
@@ -69,7 +71,7 @@ void placeSingularities(FingerPattern& pattern, RandomSource& random, double cx,
 }  // namespace
 
 FingerPattern fingerPattern(int finger, int canvasWidth, int canvasHeight) {
-    RandomSource random(0x5eed0000u + static_cast<std::uint64_t>(static_cast<std::uint32_t>(finger)) * 7919u);
+    RandomSource random(layoutStream + static_cast<std::uint64_t>(static_cast<std::uint32_t>(finger)) * 7919u);
     FingerPattern pattern;
     pattern.kind = drawClass(random);
     pattern.ridgePeriod = random.between(8.4, 9.6);

@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <optional>
 #include <random>
 
 #include "scanner/simulator/impression.h"

@@ -81,8 +81,8 @@ std::vector<std::uint8_t> writeMinutiaeRecord(const MinutiaeRecord& record) {
     const std::size_t total = recordHeaderSize + viewHeaderSize + count * minutiaSize + extendedDataLengthSize;
     std::vector<std::uint8_t> out;
     out.reserve(total);
-    out.insert(out.end(), std::begin(formatIdentifier), std::end(formatIdentifier));
-    out.insert(out.end(), std::begin(formatVersion), std::end(formatVersion));
+    for (std::uint8_t byte : formatIdentifier) out.push_back(byte);
+    for (std::uint8_t byte : formatVersion) out.push_back(byte);
     putBig(out, static_cast<std::uint32_t>(total), 4);
     putBig(out, 0, 2);  // capture equipment: not certified, no device type id
     putBig(out, record.imageWidth, 2);

@@ -2,26 +2,28 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <numbers>
 
 namespace {
 
-constexpr float pi = std::numbers::pi_v<float>;
 // Neighbours closer than this are too near to place reliably, farther ones too
 // exposed to skin stretch.
 constexpr float nearest = 8, farthest = 120;
-// Tolerances for counterpart neighbours.
+// Tolerances for counterpart neighbours: distance, then angles in 256ths of a
+// turn (about 20 and 26 degrees).
 constexpr float distanceSlack = 10;
 constexpr float distanceSlackShare = 0.12f;
-constexpr float bearingSlack = pi / 9;
-constexpr float turnSlack = pi / 7;
+constexpr float bearingSlack = 14;
+constexpr float turnSlack = 18;
 
-// The same angle in [-pi, pi]; inputs are differences of a few turns at most.
-float wrapped(float angle) {
-    while (angle > pi) angle -= 2 * pi;
-    while (angle < -pi) angle += 2 * pi;
-    return angle;
+TurnUnits turnUnits(double radians) {
+    const long units = std::lround(radians / (2 * std::numbers::pi) * 256);
+    return static_cast<TurnUnits>(((units % 256) + 256) % 256);
 }
+
+// How far apart two angles are, in 256ths of a turn (0 .. 128).
+int unitsApart(TurnUnits a, TurnUnits b) { return std::abs(static_cast<std::int8_t>(static_cast<TurnUnits>(a - b))); }
 
 }  // namespace
 
@@ -42,9 +44,9 @@ std::vector<Neighbourhood> neighbourhoods(const std::vector<Minutia>& minutiae) 
         n.count = static_cast<int>(kept);
         for (std::size_t k = 0; k < kept; ++k) {
             const Minutia& other = minutiae[byDistance[k].second];
-            const float heading = std::atan2(static_cast<float>(other.y - m.y), static_cast<float>(other.x - m.x));
-            n.neighbours[k] = {std::sqrt(byDistance[k].first), wrapped(heading - static_cast<float>(m.direction)),
-                               wrapped(static_cast<float>(other.direction - m.direction))};
+            const double heading = std::atan2(other.y - m.y, other.x - m.x);
+            n.neighbours[k] = {std::sqrt(byDistance[k].first), turnUnits(heading - m.direction),
+                               turnUnits(other.direction - m.direction)};
         }
     }
     return result;
@@ -62,13 +64,11 @@ float neighbourhoodSimilarity(const Neighbourhood& a, const Neighbourhood& b) {
         int best = -1;
         float bestScore = 0;
         for (int j = from; j < b.count && b.neighbours[j].distance < u.distance + slack; ++j) {
-            if (taken[j]) continue;
             const NeighbourView& v = b.neighbours[j];
-            const float dd = std::abs(u.distance - v.distance) / slack;
-            const float db = std::abs(wrapped(u.bearing - v.bearing)) * (1 / bearingSlack);
-            const float dt = std::abs(wrapped(u.turn - v.turn)) * (1 / turnSlack);
-            if (db >= 1 || dt >= 1) continue;
-            const float score = 1 - (dd + db + dt) / 3;
+            const int bearing = unitsApart(u.bearing, v.bearing), turn = unitsApart(u.turn, v.turn);
+            if (taken[j] || bearing >= bearingSlack || turn >= turnSlack) continue;
+            const float score =
+                1 - (std::abs(u.distance - v.distance) / slack + bearing / bearingSlack + turn / turnSlack) / 3;
             if (score > bestScore) {
                 bestScore = score;
                 best = j;

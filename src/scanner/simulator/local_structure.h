@@ -5,16 +5,20 @@
 // minutia, which gives the matcher places to align two prints.
 
 #include <array>
+#include <cstdint>
 #include <vector>
 
 #include "scanner/simulator/minutia.h"
 
 inline constexpr int neighbourhoodSize = 6;
 
+// Angles in 256ths of a turn, so that differences wrap round by themselves.
+using TurnUnits = std::uint8_t;
+
 struct NeighbourView {
-    float distance;        // pixels
-    float bearing;         // where the neighbour lies, relative to the minutia's direction
-    float turn;            // the neighbour's direction relative to the minutia's
+    float distance;    // pixels
+    TurnUnits bearing; // where the neighbour lies, relative to the minutia's direction
+    TurnUnits turn;    // the neighbour's direction relative to the minutia's
 };
 
 struct Neighbourhood {

@@ -10,6 +10,8 @@
 namespace {
 
 constexpr int growthRounds = 8;
+// The noise the ridges grow from: a stream of its own, apart from the layout's.
+constexpr std::uint64_t ridgeNoiseStream = 0xf1a9e500u;
 // Ridges are grown a little beyond the pad so the pad's edge cuts through them.
 constexpr double growthRadius = 1.08;
 
@@ -26,7 +28,7 @@ MasterPrint synthesizeMasterPrint(int finger, int frameWidth, int frameHeight) {
                       Plane<std::uint8_t>(width, height, 0)};
     const OrientedFilterBank& bank = growthFilters();
     Plane<std::uint16_t> choice(width, height, skipPixel);
-    RandomSource noise(0xf1a9e500u ^ static_cast<std::uint32_t>(finger));
+    RandomSource noise(ridgeNoiseStream ^ static_cast<std::uint32_t>(finger));
     for (int y = 0; y < height; ++y) {
         for (int x = 0; x < width; ++x) {
             double radius = padRadius(print.pattern, x, y);

@@ -19,5 +19,5 @@ struct MasterPrint {
     Plane<std::uint8_t> pad;    // 1 on the finger pad
 };
 
-// The same finger number gives the same master print, on every platform.
+// The same finger number always gives the same master print.
 MasterPrint synthesizeMasterPrint(int finger, int frameWidth, int frameHeight);

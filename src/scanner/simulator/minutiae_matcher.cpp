@@ -11,14 +11,14 @@ constexpr double pi = std::numbers::pi;
 // differ by 30; beyond this an alignment is not considered.
 constexpr double largestTurn = pi / 4;
 // Alignments tried: the pairs whose neighbourhoods look most alike.
-constexpr std::size_t alignmentsTried = 16;
+constexpr std::size_t alignmentsTried = 10;
 constexpr float leastSimilarity = 0.25f;
 // Pairing tolerances. The first pairing trusts one minutia's direction for the
-// turn, so its tolerance grows with the distance from that minutia; later
-// pairings use a fitted alignment.
+// turn, so its tolerance grows with the distance from that minutia; the
+// pairing after it uses the alignment that best fits the first pairs.
 constexpr double firstReach = 12, firstReachGrowth = 0.08, firstReachLimit = 30, firstTurn = pi / 5;
 constexpr double reach = 13, turnTolerance = pi / 7;
-constexpr int refinements = 2;
+constexpr int refinements = 1;
 // Fewer minutiae than this where both prints have some still count as this
 // many, so that small overlaps cannot score high by chance.
 constexpr double fewestShared = 30;

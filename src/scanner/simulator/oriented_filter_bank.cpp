@@ -90,27 +90,30 @@ void OrientedFilterBank::filterPadded(const std::vector<float>& padded, const Pl
             // pixels at once keep four independent sums in flight.
             const bool four = x + 3 < width && choiceRow[x + 1] == choiceRow[x] && choiceRow[x + 2] == choiceRow[x] &&
                               choiceRow[x + 3] == choiceRow[x];
-            float sum[4] = {0, 0, 0, 0};
+            float s0 = 0, s1 = 0, s2 = 0, s3 = 0;
             for (int row = 0; row < side; ++row) {
                 const Span& span = spans[row];
                 const float* in = padded.data() + static_cast<std::size_t>(y + row) * paddedWidth + x + r + span.first;
                 const float* w = weights_.data() + span.weightOffset;
                 if (four) {
                     for (int k = 0; k < span.count; ++k) {
-                        sum[0] += w[k] * in[k];
-                        sum[1] += w[k] * in[k + 1];
-                        sum[2] += w[k] * in[k + 2];
-                        sum[3] += w[k] * in[k + 3];
+                        const float weight = w[k];
+                        s0 += weight * in[k];
+                        s1 += weight * in[k + 1];
+                        s2 += weight * in[k + 2];
+                        s3 += weight * in[k + 3];
                     }
                 } else {
-                    for (int k = 0; k < span.count; ++k) sum[k & 1] += w[k] * in[k];
+                    for (int k = 0; k < span.count; ++k) s0 += w[k] * in[k];
                 }
             }
+            outRow[x] = s0;
             if (four) {
-                for (int i = 0; i < 4; ++i) outRow[x + i] = sum[i];
+                outRow[x + 1] = s1;
+                outRow[x + 2] = s2;
+                outRow[x + 3] = s3;
                 x += 4;
             } else {
-                outRow[x] = sum[0] + sum[1];
                 ++x;
             }
         }
