@@ -3,8 +3,10 @@
 #include "scanner/scanner_library.h"
 
 // The built-in device used where no vendor library is: it opens, keeps its
-// numbered parameters, delivers 320 x 480 grey frames through the installed
-// callback and makes and verifies templates of its own.
+// numbered parameters, takes impressions of virtual fingers (see
+// scanner/simulator/finger_selection.h for which), delivers them as 320 x 480
+// grey frames through the installed callback, makes ISO/IEC 19794-2:2005 finger
+// minutiae records of them and verifies live fingers against such records.
 ScannerLibrary simulatedScannerLibrary();
 
 inline constexpr std::uint32_t simulatedFrameWidth = 320;
@@ -17,3 +19,4 @@ inline constexpr ScannerStatus simulatedNotOpen = 1;
 inline constexpr ScannerStatus simulatedUnknownParameter = 2;
 inline constexpr ScannerStatus simulatedBadArgument = 3;
 inline constexpr ScannerStatus simulatedTemplateTooSmall = 4;
+inline constexpr ScannerStatus simulatedNoUsableTouch = 5;

@@ -1,0 +1,52 @@
+#include "scanner/simulator/finger_sensor.h"
+
+#include <atomic>
+#include <chrono>
+#include <optional>
+#include <random>
+
+#include "scanner/simulator/impression.h"
+#include "scanner/simulator/iso_minutiae_record.h"
+#include "scanner/simulator/master_print_cache.h"
+#include "scanner/simulator/minutiae_extractor.h"
+#include "scanner/simulator/minutiae_matcher.h"
+
+std::vector<std::uint8_t> touchSensor(int finger, std::uint64_t touchSeed, int width, int height) {
+    const auto print = cachedMasterPrint(finger, width, height);
+    RandomSource random(touchSeed);
+    const TouchConditions touch = drawTouchConditions(random);
+    return renderImpression(*print, touch, random, width, height);
+}
+
+std::uint64_t freshTouchSeed() {
+    static std::atomic<std::uint64_t> counter{0};
+    // random_device alone is not trusted to differ between runs everywhere.
+    std::random_device entropy;
+    const auto now = static_cast<std::uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count());
+    const std::uint64_t mixed = (std::uint64_t{entropy()} << 32) ^ entropy() ^ now;
+    return mixed + 0x9e3779b97f4a7c15ull * ++counter;
+}
+
+std::vector<std::uint8_t> templateOfImpression(const std::vector<std::uint8_t>& frame, int width, int height) {
+    if (width <= 0 || height <= 0 || frame.size() != static_cast<std::size_t>(width) * static_cast<std::size_t>(height)) {
+        return {};
+    }
+    Extraction extraction = extractMinutiae(frame.data(), width, height);
+    if (extraction.minutiae.size() < minutiaeToEnrol) return {};
+    MinutiaeRecord record;
+    record.imageWidth = static_cast<std::uint16_t>(width);
+    record.imageHeight = static_cast<std::uint16_t>(height);
+    record.pixelsPerCentimetreX = record.pixelsPerCentimetreY = sensorPixelsPerCentimetre;
+    record.fingerQuality = static_cast<std::uint8_t>(extraction.quality);
+    record.minutiae = std::move(extraction.minutiae);
+    return writeMinutiaeRecord(record);
+}
+
+double compareTemplates(const std::uint8_t* a, std::size_t aLength, const std::uint8_t* b, std::size_t bLength) {
+    std::optional<MinutiaeRecord> first = readMinutiaeRecord(a, aLength);
+    std::optional<MinutiaeRecord> second = readMinutiaeRecord(b, bLength);
+    if (!first || !second) return 0;
+    return matchScore(matchablePrint(std::move(first->minutiae)), matchablePrint(std::move(second->minutiae)));
+}
+
+bool sameFinger(double score) { return score >= sameFingerScore; }

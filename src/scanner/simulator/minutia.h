@@ -1,0 +1,16 @@
+#pragma once
+// One minutia as the device's extractor finds it and its templates carry it.
+
+#include <cstdint>
+
+enum class MinutiaKind : std::uint8_t { other = 0, ending = 1, bifurcation = 2 };
+
+struct Minutia {
+    int x;             // pixels from the left
+    int y;             // pixels from the top
+    // Radians in image coordinates (x right, y down): an ending points along its
+    // ridge, away from the end; a bifurcation points between its two branches.
+    double direction;
+    MinutiaKind kind;
+    int quality;       // 1 (doubtful) .. 100 (certain)
+};

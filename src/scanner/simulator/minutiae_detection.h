@@ -1,0 +1,23 @@
+#pragma once
+// Ridge endings and bifurcations on a ridge skeleton, found by their crossing
+// numbers, with directions read from the lines that leave them.
+
+#include <vector>
+
+#include "scanner/simulator/foreground.h"
+#include "scanner/simulator/minutia.h"
+#include "scanner/simulator/plane.h"
+#include "scanner/simulator/ridge_flow.h"
+#include "scanner/simulator/skeleton_trace.h"
+
+// How far the walks from a minutia look for what lies close by on its lines.
+inline constexpr int lineLookout = 16;
+
+struct MinutiaCandidate {
+    Minutia minutia;
+    int lineCount;       // 1 for an ending, 3 for a bifurcation
+    Trace lines[3];      // the walk along each line, at most lineLookout pixels
+};
+
+std::vector<MinutiaCandidate> detectMinutiae(const Plane<std::uint8_t>& skeleton, const Foreground& foreground,
+                                             const RidgeFlow& flow);

@@ -1,0 +1,46 @@
+#include "scanner/simulator/minutiae_extractor.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "scanner/simulator/foreground.h"
+#include "scanner/simulator/minutiae_cleanup.h"
+#include "scanner/simulator/minutiae_detection.h"
+#include "scanner/simulator/ridge_flow.h"
+#include "scanner/simulator/ridge_map.h"
+#include "scanner/simulator/skeleton.h"
+
+namespace {
+
+// The whole impression's quality: how much of the frame the finger covers
+// and how clear its ridge flow is there.
+int impressionQuality(const Foreground& foreground, const RidgeFlow& flow) {
+    double clarity = 0;
+    int blocks = 0;
+    for (std::size_t i = 0; i < foreground.blocks.values.size(); ++i) {
+        if (foreground.blocks.values[i] == 0) continue;
+        clarity += flow.coherence.values[i];
+        ++blocks;
+    }
+    if (blocks == 0) return 0;
+    const double cover = std::min(1.0, 2.0 * blocks / static_cast<double>(foreground.blocks.values.size()));
+    return std::clamp(static_cast<int>(std::lround(100 * cover * std::min(1.0, clarity / blocks / 0.6))), 0, 100);
+}
+
+}  // namespace
+
+Extraction extractMinutiae(const std::uint8_t* frame, int width, int height) {
+    Plane<std::uint8_t> image(width, height);
+    std::copy_n(frame, image.values.size(), image.values.begin());
+    const Foreground foreground = findForeground(image);
+    const RidgeFlow flow = estimateRidgeFlow(image);
+    Plane<std::uint8_t> skeleton = ridgeMap(image, flow, foreground);
+    thinToSkeleton(skeleton);
+    std::vector<Minutia> minutiae = keepGenuineMinutiae(detectMinutiae(skeleton, foreground, flow), foreground, flow);
+    if (minutiae.size() > maxExtractedMinutiae) {
+        std::stable_sort(minutiae.begin(), minutiae.end(),
+                         [](const Minutia& a, const Minutia& b) { return a.quality > b.quality; });
+        minutiae.resize(maxExtractedMinutiae);
+    }
+    return {std::move(minutiae), impressionQuality(foreground, flow)};
+}

@@ -1,0 +1,27 @@
+#pragma once
+// The device's matcher: how alike two sets of minutiae are, allowing for the
+// finger being shifted, turned and slightly stretched between the two touches.
+// It aligns the sets on pairs of minutiae whose neighbourhoods look alike,
+// pairs minutiae within tolerances and scores the share that paired up.
+
+#include <vector>
+
+#include "scanner/simulator/convex_outline.h"
+#include "scanner/simulator/local_structure.h"
+#include "scanner/simulator/minutia.h"
+
+// Scores at or above this mean the same finger (chosen with bench/sim_accuracy_bench).
+inline constexpr double sameFingerScore = 48.0;
+
+// A set of minutiae with what the matcher needs of it worked out in advance.
+struct MatchablePrint {
+    std::vector<Minutia> minutiae;
+    std::vector<Neighbourhood> neighbourhoods;
+    ConvexOutline outline;
+    std::vector<int> leftToRight;  // minutia indices by ascending x
+};
+
+MatchablePrint matchablePrint(std::vector<Minutia> minutiae);
+
+// 0 (nothing in common) .. 100 (every minutia of both sets paired up).
+double matchScore(const MatchablePrint& a, const MatchablePrint& b);
