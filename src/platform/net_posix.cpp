@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <netdb.h>
 #include <netinet/in.h>
+#include <netinet/tcp.h>
 #include <sys/resource.h>
 #include <sys/socket.h>
 #include <sys/time.h>
@@ -55,6 +56,12 @@ ListenResult listenOn(const std::string& host, const std::string& service) {
     // without this a restart could not bind the port for a minute.
     int on = 1;
     setsockopt(listener, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
+#ifdef TCP_DEFER_ACCEPT
+    // Linux: hand over connections once their first bytes are in, so a
+    // connection thread starts with a request to read instead of a wait.
+    int deferSeconds = 1;
+    setsockopt(listener, IPPROTO_TCP, TCP_DEFER_ACCEPT, &deferSeconds, sizeof deferSeconds);
+#endif
     rc = ::bind(listener, found->ai_addr, found->ai_addrlen);
     int bindError = errno;
     freeaddrinfo(found);

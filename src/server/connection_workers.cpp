@@ -22,6 +22,8 @@ void ConnectionWorkers::serve(Socket connection, std::string origin) {
         // An idle thread is waiting and no other job is meant for it.
         --unclaimedIdle_;
         jobs_.emplace_back(connection, std::move(origin));
+        lock.unlock();
+        // Woken outside the lock, the thread does not wait for it at once.
         jobArrived_.notify_one();
         return;
     }
