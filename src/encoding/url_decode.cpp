@@ -1,5 +1,7 @@
 #include "encoding/url_decode.h"
 
+#include <cctype>
+
 namespace {
 
 int hexValue(char c) {
@@ -9,15 +11,11 @@ int hexValue(char c) {
     return -1;
 }
 
-bool isScanfSpace(char c) {
-    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
-}
-
 // scanf("%x") on at most two characters: white space, an optional sign, then
 // hex digits. No digit gives 0.
 char escapedByte(std::string_view digits) {
     std::size_t i = 0;
-    while (i < digits.size() && isScanfSpace(digits[i])) ++i;
+    while (i < digits.size() && std::isspace(static_cast<unsigned char>(digits[i]))) ++i;
     bool negative = false;
     if (i < digits.size() && (digits[i] == '+' || digits[i] == '-')) {
         negative = digits[i] == '-';

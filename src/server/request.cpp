@@ -1,15 +1,14 @@
 #include "server/request.h"
 
+#include <algorithm>
 #include <limits>
+
+#include "encoding/decimal_prefix.h"
 
 namespace {
 
 constexpr std::string_view headerTerminator = "\r\n\r\n";
 constexpr std::string_view contentLengthKey = "Content-Length: ";
-
-bool isStrtolSpace(char c) {
-    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
-}
 
 bool isSpaceOrTab(char c) { return c == ' ' || c == '\t'; }
 
@@ -52,20 +51,10 @@ std::string_view bodyOf(std::string_view text) {
 std::int64_t parseContentLength(std::string_view headerBlock) {
     std::optional<std::string_view> value = lineValueAfter(headerBlock, contentLengthKey);
     if (!value) return 0;
-    std::size_t i = 0;
-    while (i < value->size() && isStrtolSpace((*value)[i])) ++i;
-    bool negative = false;
-    if (i < value->size() && ((*value)[i] == '+' || (*value)[i] == '-')) {
-        negative = (*value)[i] == '-';
-        ++i;
-    }
-    constexpr std::int64_t limit = std::numeric_limits<std::int64_t>::max();
-    std::int64_t magnitude = 0;
-    for (; i < value->size() && (*value)[i] >= '0' && (*value)[i] <= '9'; ++i) {
-        int digit = (*value)[i] - '0';
-        magnitude = magnitude > (limit - digit) / 10 ? limit : magnitude * 10 + digit;
-    }
-    return negative ? -magnitude : magnitude;
+    DecimalPrefix number = readDecimalPrefix(*value);
+    constexpr std::uint64_t limit = std::numeric_limits<std::int64_t>::max();
+    std::int64_t magnitude = static_cast<std::int64_t>(std::min(number.magnitude, limit));
+    return number.negative ? -magnitude : magnitude;
 }
 
 std::string getHeaderValue(std::string_view headerBlock, std::string_view name) {
