@@ -46,12 +46,22 @@ std::string sendRequest(int port, const std::string& request) {
 }
 
 SocketPair makeLoopbackPair() {
-    ListenResult listening = listenOn("127.0.0.1", "0");
-    if (listening.socket == invalidSocket) throw std::runtime_error("listen failed");
+    // A plain listener: the server's own would hold the connection back until
+    // its first bytes arrive, and the test sends only after accepting.
+    int listener = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof address;
+    if (listener < 0 || ::bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
+        ::listen(listener, 1) != 0 ||
+        ::getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
+        throw std::runtime_error("listen failed");
+    }
     SocketPair pair;
-    pair.client = connectToLoopback(localPort(listening.socket));
-    pair.server = acceptConnection(listening.socket);
-    closeSocket(listening.socket);
+    pair.client = connectToLoopback(ntohs(address.sin_port));
+    pair.server = acceptConnection(static_cast<Socket>(listener));
+    ::close(listener);
     return pair;
 }
 
