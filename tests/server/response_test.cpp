@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include "server/command_line.h"
 #include "server/response.h"
 
 namespace {
@@ -43,29 +42,6 @@ TEST(BuildPreflightResponse, NamesOriginMethodsAndHeaders) {
               "Access-Control-Allow-Headers: Content-Type, X-CSRF-Token\r\n"
               "Content-Length: 0\r\n\r\n");
     EXPECT_EQ(reply.size(), 178u);
-}
-
-TEST(AllowedOrigin, FollowsTheLastOriginOptionWithAValue) {
-    struct Case {
-        std::vector<std::string> arguments;
-        std::string origin;
-    };
-    const Case cases[] = {
-        {{}, "*"},
-        {{"--origin", "http://localhost:3000"}, "http://localhost:3000"},
-        {{"--origin", "a", "--origin", "b"}, "b"},
-        {{"--origin"}, "*"},
-        {{"--origin", "a", "--origin"}, "a"},
-        {{"--origin", "--origin"}, "--origin"},
-        {{"foo", "--origin", "x", "bar"}, "x"},
-        {{"--origin=x"}, "*"},
-        {{"--Origin", "x"}, "*"},
-        {{"-origin", "x"}, "*"},
-        {{"--origin", ""}, ""},
-    };
-    for (const Case& c : cases) {
-        EXPECT_EQ(allowedOriginFrom(c.arguments), c.origin) << ::testing::PrintToString(c.arguments);
-    }
 }
 
 }  // namespace
