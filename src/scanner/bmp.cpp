@@ -39,15 +39,3 @@ std::array<std::uint8_t, bmpHeaderAndPaletteSize> greyBmpHeader(std::uint32_t fi
     }
     return header;
 }
-
-std::optional<std::string> buildGreyBmp(const std::uint8_t* frame, std::size_t frameSize,
-                                        std::uint32_t width, std::uint32_t height) {
-    std::optional<std::uint32_t> fileSize = greyBmpFileSize(frameSize, width, height);
-    if (!fileSize || frame == nullptr) return std::nullopt;
-    std::string file;
-    file.reserve(*fileSize);
-    writeGreyBmp(frame, *fileSize, width, height, [&file](const std::uint8_t* bytes, std::size_t count) {
-        file.append(reinterpret_cast<const char*>(bytes), count);
-    });
-    return file;
-}

@@ -6,7 +6,6 @@
 #include <cstddef>
 #include <cstdint>
 #include <optional>
-#include <string>
 
 inline constexpr std::uint32_t bmpHeaderAndPaletteSize = 1078;
 
@@ -34,7 +33,3 @@ void writeGreyBmp(const std::uint8_t* frame, std::uint32_t fileSize, std::uint32
         if (padCount > 0) sink(padding, padCount);
     }
 }
-
-// The whole file in one string, or nothing as greyBmpFileSize says.
-std::optional<std::string> buildGreyBmp(const std::uint8_t* frame, std::size_t frameSize,
-                                        std::uint32_t width, std::uint32_t height);

@@ -35,5 +35,3 @@ void runAcceptLoop(Socket listener, const std::string& origin,
 }
 
 std::size_t liveConnections() { return workers().busy(); }
-
-std::size_t connectionThreads() { return workers().threads(); }

@@ -14,6 +14,3 @@ void runAcceptLoop(Socket listener, const std::string& origin,
 
 // Connections being served, in this process.
 std::size_t liveConnections();
-
-// Connection threads alive, serving or idle.
-std::size_t connectionThreads();

@@ -21,11 +21,6 @@ std::string buildResponseHead(std::string_view status, std::string_view contentT
     return head;
 }
 
-std::string buildResponse(std::string_view status, std::string_view contentType,
-                          std::string_view body, std::string_view origin) {
-    return buildResponseHead(status, contentType, body.size(), origin).append(body);
-}
-
 std::string buildPreflightResponse(std::string_view origin) {
     std::string response = "HTTP/1.1 200 OK\r\nAccess-Control-Allow-Origin: ";
     response.append(origin).append(lineEnd);

@@ -24,10 +24,6 @@ inline constexpr std::string_view plainText = "text/plain";
 std::string buildResponseHead(std::string_view status, std::string_view contentType,
                               std::size_t bodyLength, std::string_view origin);
 
-// The head followed by the body.
-std::string buildResponse(std::string_view status, std::string_view contentType,
-                          std::string_view body, std::string_view origin);
-
 // The CORS preflight reply: no Content-Type and no body.
 std::string buildPreflightResponse(std::string_view origin);
 

@@ -4,6 +4,18 @@
 
 namespace {
 
+// The whole file as writeGreyBmp hands it out, or nothing as greyBmpFileSize says.
+std::optional<std::string> buildGreyBmp(const std::uint8_t* frame, std::size_t frameSize, std::uint32_t width,
+                                        std::uint32_t height) {
+    std::optional<std::uint32_t> fileSize = greyBmpFileSize(frameSize, width, height);
+    if (!fileSize) return std::nullopt;
+    std::string file;
+    writeGreyBmp(frame, *fileSize, width, height, [&file](const std::uint8_t* bytes, std::size_t count) {
+        file.append(reinterpret_cast<const char*>(bytes), count);
+    });
+    return file;
+}
+
 std::uint32_t readLittleEndian(const std::string& bytes, std::size_t at, int size) {
     std::uint32_t value = 0;
     for (int i = size - 1; i >= 0; --i) value = (value << 8) | static_cast<std::uint8_t>(bytes[at + i]);

@@ -1,8 +1,20 @@
 #include <gtest/gtest.h>
 
 #include "server/response.h"
+#include "support/loopback.h"
 
 namespace {
+
+// The bytes sendResponse puts on a real connection.
+std::string buildResponse(std::string_view status, std::string_view contentType, std::string_view body,
+                          std::string_view origin) {
+    SocketPair pair = makeLoopbackPair();
+    sendResponse(pair.server, status, contentType, body, origin);
+    closeSocket(pair.server);
+    std::string sent = readUntilClosed(pair.client);
+    closeSocket(pair.client);
+    return sent;
+}
 
 TEST(BuildResponse, WritesTheFixedHeadersInOrder) {
     struct Case {

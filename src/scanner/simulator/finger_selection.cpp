@@ -1,5 +1,6 @@
 #include "scanner/simulator/finger_selection.h"
 
+#include <cctype>
 #include <cstdlib>
 #include <fstream>
 #include <limits>
@@ -9,13 +10,11 @@ namespace {
 // A finger number file holds a number and perhaps a line end; more is not read.
 constexpr std::streamsize longestControlText = 64;
 
-bool isSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f'; }
-
 }  // namespace
 
 std::optional<int> parseSensorFinger(std::string_view text) {
-    while (!text.empty() && isSpace(text.front())) text.remove_prefix(1);
-    while (!text.empty() && isSpace(text.back())) text.remove_suffix(1);
+    while (!text.empty() && std::isspace(static_cast<unsigned char>(text.front()))) text.remove_prefix(1);
+    while (!text.empty() && std::isspace(static_cast<unsigned char>(text.back()))) text.remove_suffix(1);
     if (text.empty()) return std::nullopt;
     long long value = 0;
     for (char c : text) {
