@@ -19,6 +19,8 @@ const forgetButton = byId('forget');
 const verifyButton = byId('verify');
 const result = byId('result');
 
+const forgottenNote = 'Stored templates forgotten. The slots on this page stay until you leave it.';
+
 const mode = () => (modeInputs.find((input) => input.checked)?.value === 'demo' ? 'demo' : 'scanner');
 
 function render() {
@@ -92,7 +94,7 @@ function keepChanged() {
       status.info('Templates are now kept in this browser until you forget them.');
     } else {
       slots.forget();
-      status.info('Stored templates forgotten. The slots on this page stay until you leave it.');
+      status.info(forgottenNote);
     }
   } catch (error) {
     slots.forget();
@@ -103,7 +105,7 @@ function keepChanged() {
 
 function forget() {
   slots.forget();
-  status.info('Stored templates forgotten. The slots on this page stay until you leave it.');
+  status.info(forgottenNote);
   render();
   keepBox.focus();
 }
