@@ -6,9 +6,6 @@
 #include "demo/demo_templates.h"
 #include "demo/finger_number.h"
 #include "encoding/form_templates.h"
-#include "server/console.h"
-#include "server/response.h"
-#include "server/verification_reply.h"
 
 namespace {
 
@@ -19,8 +16,6 @@ constexpr std::string_view invalidFingerBody =
     "{\"success\": false, \"message\": \"Invalid finger parameter.\"}";
 constexpr std::string_view invalidIndexBody =
     "{\"success\": false, \"message\": \"Invalid finger index.\"}";
-
-}  // namespace
 
 std::string demoScanBody(const std::string& path) {
     std::size_t query = path.find(fingerQuery);
@@ -36,11 +31,6 @@ std::string demoScanBody(const std::string& path) {
            DemoTemplates[static_cast<std::size_t>(finger.value - 1)] + "\"}";
 }
 
-void handleDemoScanSingle(Socket socket, const std::string& path, const std::string& origin) {
-    printOut("--- Handling /api/demoscan/single ---");
-    sendResponse(socket, status::ok, contentType::json, demoScanBody(path), origin);
-}
-
 bool demoTemplatesMatch(const std::string& body) {
     std::vector<std::string> candidates = extractTemplateValues(body);
     return std::any_of(candidates.begin(), candidates.end(), [](const std::string& candidate) {
@@ -48,8 +38,14 @@ bool demoTemplatesMatch(const std::string& body) {
     });
 }
 
-void handleDemoVerifyWithTemplate(Socket socket, const std::string& body, const std::string& origin) {
-    printOut("--- Handling /demoverify_with_template POST ---");
-    sendResponse(socket, status::ok, contentType::json, verificationBody(demoTemplatesMatch(body)),
-                 origin);
+}  // namespace
+
+Reply handleDemoScanSingle(Console& console, const std::string& path) {
+    console.out("--- Handling /api/demoscan/single ---");
+    return jsonReply(demoScanBody(path));
+}
+
+Reply handleDemoVerifyWithTemplate(Console& console, const std::string& body) {
+    console.out("--- Handling /demoverify_with_template POST ---");
+    return jsonReply(std::string(verificationBody(demoTemplatesMatch(body))));
 }

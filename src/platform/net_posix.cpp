@@ -1,13 +1,11 @@
 #include "platform/net.h"
+#include "platform/native_socket.h"
 
 #include <algorithm>
 #include <csignal>
 #include <cerrno>
-#include <netdb.h>
-#include <netinet/in.h>
 #include <netinet/tcp.h>
 #include <sys/resource.h>
-#include <sys/socket.h>
 #include <sys/time.h>
 #include <sys/uio.h>
 #include <unistd.h>
@@ -31,27 +29,7 @@ int startNetwork() {
     return 0;
 }
 
-ListenResult listenOn(const std::string& host, const std::string& service) {
-    ListenResult result;
-    addrinfo hints{};
-    hints.ai_flags = AI_PASSIVE;
-    hints.ai_family = AF_INET;
-    hints.ai_socktype = SOCK_STREAM;
-    hints.ai_protocol = IPPROTO_TCP;
-    addrinfo* found = nullptr;
-    int rc = getaddrinfo(host.c_str(), service.c_str(), &hints, &found);
-    if (rc != 0 || found == nullptr) {
-        result.failedStep = "getaddrinfo";
-        result.errorCode = rc;
-        return result;
-    }
-    int listener = ::socket(found->ai_family, found->ai_socktype, found->ai_protocol);
-    if (listener < 0) {
-        result.failedStep = "socket";
-        result.errorCode = errno;
-        freeaddrinfo(found);
-        return result;
-    }
+void prepareListener(NativeSocket listener) {
     // The server closes every connection first, leaving TIME_WAIT entries behind;
     // without this a restart could not bind the port for a minute.
     int on = 1;
@@ -62,23 +40,6 @@ ListenResult listenOn(const std::string& host, const std::string& service) {
     int deferSeconds = 1;
     setsockopt(listener, IPPROTO_TCP, TCP_DEFER_ACCEPT, &deferSeconds, sizeof deferSeconds);
 #endif
-    rc = ::bind(listener, found->ai_addr, found->ai_addrlen);
-    int bindError = errno;
-    freeaddrinfo(found);
-    if (rc != 0) {
-        result.failedStep = "bind";
-        result.errorCode = bindError;
-        ::close(listener);
-        return result;
-    }
-    if (::listen(listener, SOMAXCONN) != 0) {
-        result.failedStep = "listen";
-        result.errorCode = errno;
-        ::close(listener);
-        return result;
-    }
-    result.socket = static_cast<Socket>(listener);
-    return result;
 }
 
 int localPort(Socket socket) {

@@ -1,7 +1,5 @@
 #include "platform/net.h"
-
-#include <winsock2.h>
-#include <ws2tcpip.h>
+#include "platform/native_socket.h"
 
 namespace {
 
@@ -14,46 +12,8 @@ int startNetwork() {
     return WSAStartup(MAKEWORD(2, 2), &data);
 }
 
-ListenResult listenOn(const std::string& host, const std::string& service) {
-    ListenResult result;
-    addrinfo hints{};
-    hints.ai_flags = AI_PASSIVE;
-    hints.ai_family = AF_INET;
-    hints.ai_socktype = SOCK_STREAM;
-    hints.ai_protocol = IPPROTO_TCP;
-    addrinfo* found = nullptr;
-    int rc = getaddrinfo(host.c_str(), service.c_str(), &hints, &found);
-    if (rc != 0 || found == nullptr) {
-        result.failedStep = "getaddrinfo";
-        result.errorCode = rc;
-        return result;
-    }
-    SOCKET listener = ::socket(found->ai_family, found->ai_socktype, found->ai_protocol);
-    if (listener == INVALID_SOCKET) {
-        result.failedStep = "socket";
-        result.errorCode = WSAGetLastError();
-        freeaddrinfo(found);
-        return result;
-    }
-    // No SO_REUSEADDR here: on Windows it would let another process take the port.
-    rc = ::bind(listener, found->ai_addr, static_cast<int>(found->ai_addrlen));
-    int bindError = WSAGetLastError();
-    freeaddrinfo(found);
-    if (rc == SOCKET_ERROR) {
-        result.failedStep = "bind";
-        result.errorCode = bindError;
-        closesocket(listener);
-        return result;
-    }
-    if (::listen(listener, SOMAXCONN) == SOCKET_ERROR) {
-        result.failedStep = "listen";
-        result.errorCode = WSAGetLastError();
-        closesocket(listener);
-        return result;
-    }
-    result.socket = static_cast<Socket>(listener);
-    return result;
-}
+// No SO_REUSEADDR here: on Windows it would let another process take the port.
+void prepareListener(NativeSocket) {}
 
 int localPort(Socket socket) {
     sockaddr_in address{};

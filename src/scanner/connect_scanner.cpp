@@ -1,15 +1,11 @@
 #include "scanner/connect_scanner.h"
 
-#include "scanner/scanner_library.h"
-#include "server/console.h"
-
 namespace {
 
 constexpr const char* connectedLine = "Futronic device connected automatically.";
 constexpr const char* failedLine = "Failed to connect to Futronic device automatically.";
 
-bool openAndConfigure() {
-    ScannerLibrary& library = activeScannerLibrary();
+bool openAndConfigure(const ScannerLibrary& library) {
     library.closeSession();  // clears any earlier session; its result does not matter
     if (library.open() != scannerSuccess) return false;
     library.setParameter(scannerParameter::startupTwoThousandOne, 0);
@@ -19,12 +15,12 @@ bool openAndConfigure() {
 
 }  // namespace
 
-bool connectScanner() {
-    bool connected = openAndConfigure();
+bool connectScanner(const ScannerLibrary& library, Console& console) {
+    bool connected = openAndConfigure(library);
     if (connected) {
-        printOut(connectedLine);
+        console.out(connectedLine);
     } else {
-        printErr(failedLine);
+        console.err(failedLine);
     }
     return connected;
 }

@@ -8,8 +8,6 @@
 
 #include "scanner/scan_reply.h"
 #include "scanner/scanner_library.h"
-#include "server/console.h"
-#include "server/response.h"
 
 namespace {
 
@@ -27,15 +25,17 @@ constexpr std::uintptr_t restingScanMode = 7;
 // on every way out, exceptions included.
 class ParameterDuringScope {
 public:
-    ParameterDuringScope(std::uint32_t id, std::uintptr_t during, std::uintptr_t after)
-        : id_(id), after_(after) {
-        activeScannerLibrary().setParameter(id_, during);
+    ParameterDuringScope(const ScannerLibrary& library, std::uint32_t id, std::uintptr_t during,
+                         std::uintptr_t after)
+        : library_(library), id_(id), after_(after) {
+        library_.setParameter(id_, during);
     }
     ParameterDuringScope(const ParameterDuringScope&) = delete;
     ParameterDuringScope& operator=(const ParameterDuringScope&) = delete;
-    ~ParameterDuringScope() { activeScannerLibrary().setParameter(id_, after_); }
+    ~ParameterDuringScope() { library_.setParameter(id_, after_); }
 
 private:
+    const ScannerLibrary& library_;
     std::uint32_t id_;
     std::uintptr_t after_;
 };
@@ -44,12 +44,12 @@ std::unique_ptr<std::uint8_t[]> tryAllocate(std::uint32_t size) {
     return std::unique_ptr<std::uint8_t[]>(new (std::nothrow) std::uint8_t[size]);
 }
 
-std::string captureBody() {
-    ParameterDuringScope scanMode(scannerParameter::scanMode, singleScanMode, restingScanMode);
+std::string captureBody(const ScannerLibrary& library) {
+    ParameterDuringScope scanMode(library, scannerParameter::scanMode, singleScanMode, restingScanMode);
     std::uint32_t imageSize = 0;
     std::uint32_t templateCapacity = 0;
-    if (readScannerParameter(scannerParameter::frameSize, imageSize) != scannerSuccess ||
-        readScannerParameter(scannerParameter::templateCapacity, templateCapacity) != scannerSuccess) {
+    if (readScannerParameter(library, scannerParameter::frameSize, imageSize) != scannerSuccess ||
+        readScannerParameter(library, scannerParameter::templateCapacity, templateCapacity) != scannerSuccess) {
         return std::string(parametersFailedBody);
     }
     std::unique_ptr<std::uint8_t[]> image = tryAllocate(imageSize);
@@ -57,16 +57,16 @@ std::string captureBody() {
     if (!image || !templ) return std::string(allocationFailedBody);
 
     FrameCopyTarget target{image.get(), imageSize, 0};
-    ParameterDuringScope callback(scannerParameter::callback, callbackParameter(frameCopyCallback),
+    ParameterDuringScope callback(library, scannerParameter::callback, callbackParameter(frameCopyCallback),
                                   callbackParameter(defaultScanCallback));
     ScannerData templateData{templateCapacity, templ.get()};
-    ScannerStatus captured = activeScannerLibrary().capture(&target, capturePurpose, &templateData);
+    ScannerStatus captured = library.capture(&target, capturePurpose, &templateData);
     if (captured != scannerSuccess || target.captured == 0) return std::string(scanFailedBody);
 
     std::uint32_t width = 0;
     std::uint32_t height = 0;
-    if (readScannerParameter(scannerParameter::frameWidth, width) != scannerSuccess ||
-        readScannerParameter(scannerParameter::frameHeight, height) != scannerSuccess) {
+    if (readScannerParameter(library, scannerParameter::frameWidth, width) != scannerSuccess ||
+        readScannerParameter(library, scannerParameter::frameHeight, height) != scannerSuccess) {
         return std::string(scanFailedBody);
     }
     // A library that claims more than the capacity is not believed past the buffer's end.
@@ -78,20 +78,12 @@ std::string captureBody() {
 
 }  // namespace
 
-std::string scanSingleBody() {
+Reply handleScanSingle(Scanner& scanner, Console& console) {
+    console.out("--- Handling /api/scan/single ---");
+    std::lock_guard lock(scanner.lock);
     try {
-        return captureBody();
+        return jsonReply(captureBody(scanner.library));
     } catch (const std::bad_alloc&) {
-        return std::string(allocationFailedBody);
+        return jsonReply(std::string(allocationFailedBody));
     }
-}
-
-void handleScanSingle(Socket socket, const std::string& origin) {
-    printOut("--- Handling /api/scan/single ---");
-    std::string body;
-    {
-        std::lock_guard lock(scannerMutex());
-        body = scanSingleBody();
-    }
-    sendResponse(socket, status::ok, contentType::json, body, origin);
 }

@@ -1,13 +1,10 @@
 #pragma once
 
-#include <string>
+#include "http/reply.h"
+#include "platform/console.h"
+#include "scanner/scanner_library.h"
 
-#include "platform/net.h"
-
-// /api/scan/single: captures one finger and answers with the frame as a Base64
-// BMP data URL and the library's template in Base64.
-void handleScanSingle(Socket socket, const std::string& origin);
-
-// The reply body of one capture on the active library (the scanner lock held
-// by the caller).
-std::string scanSingleBody();
+// /api/scan/single: captures one finger, holding the scanner for the whole
+// scan, and answers with the frame as a Base64 BMP data URL and the library's
+// template in Base64.
+Reply handleScanSingle(Scanner& scanner, Console& console);

@@ -2,29 +2,9 @@
 
 #include <cstring>
 
-#include "scanner/unavailable_library.h"
-
-namespace {
-
-ScannerLibrary& libraryInUse() {
-    static ScannerLibrary library = unavailableScannerLibrary();
-    return library;
-}
-
-}  // namespace
-
-ScannerLibrary& activeScannerLibrary() { return libraryInUse(); }
-
-void installScannerLibrary(const ScannerLibrary& library) { libraryInUse() = library; }
-
-std::mutex& scannerMutex() {
-    static std::mutex mutex;
-    return mutex;
-}
-
-ScannerStatus readScannerParameter(std::uint32_t id, std::uint32_t& value) {
+ScannerStatus readScannerParameter(const ScannerLibrary& library, std::uint32_t id, std::uint32_t& value) {
     std::uintptr_t raw = 0;
-    ScannerStatus status = activeScannerLibrary().getParameter(id, &raw);
+    ScannerStatus status = library.getParameter(id, &raw);
     value = static_cast<std::uint32_t>(raw);
     return status;
 }

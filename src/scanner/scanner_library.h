@@ -77,16 +77,17 @@ struct ScannerLibrary {
                                        std::uint32_t* detail);
 };
 
-// The library the process uses. Chosen once at start-up, before any connection.
-ScannerLibrary& activeScannerLibrary();
-void installScannerLibrary(const ScannerLibrary& library);
-
-// Held for the whole of each single scan and each verification, so the
-// process-wide parameters and the device are never changed under a request.
-std::mutex& scannerMutex();
+// The library the process drives, and the lock held for the whole of each
+// single scan and each verification, so the process-wide parameters and the
+// device are never changed under a request.
+struct Scanner {
+    explicit Scanner(const ScannerLibrary& functions) : library(functions) {}
+    ScannerLibrary library;
+    std::mutex lock;
+};
 
 // Reads a parameter's 32-bit value; returns the library's status.
-ScannerStatus readScannerParameter(std::uint32_t id, std::uint32_t& value);
+ScannerStatus readScannerParameter(const ScannerLibrary& library, std::uint32_t id, std::uint32_t& value);
 
 // Both callbacks write the response word; frameCopyCallback also copies a frame
 // of exactly the expected size into its FrameCopyTarget, once.

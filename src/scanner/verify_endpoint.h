@@ -2,12 +2,10 @@
 
 #include <string>
 
-#include "platform/net.h"
+#include "http/reply.h"
+#include "platform/console.h"
+#include "scanner/scanner_library.h"
 
 // POST /verify_with_template: verifies a live finger against the posted
-// templates, one after another, until one matches.
-void handleVerifyWithTemplate(Socket socket, const std::string& body, const std::string& origin);
-
-// Whether the live finger matches one of the body's templates (the scanner
-// lock held by the caller).
-bool verifyAgainstTemplates(const std::string& body);
+// templates, one after another and holding the scanner, until one matches.
+Reply handleVerifyWithTemplate(Scanner& scanner, Console& console, const std::string& body);

@@ -2,18 +2,6 @@
 
 #include <random>
 
-#include "server/console.h"
-#include "server/request.h"
-#include "server/response.h"
-
-namespace {
-
-constexpr std::string_view tokenHeaderName = "X-CSRF-Token";
-constexpr std::string_view csrfFailureBody =
-    "{\"success\": false, \"message\": \"CSRF token mismatch, missing, or expired.\"}";
-
-}  // namespace
-
 MonotonicNanos steadyClockNanos() {
     return std::chrono::duration_cast<std::chrono::nanoseconds>(
                std::chrono::steady_clock::now().time_since_epoch())
@@ -33,11 +21,13 @@ std::string makeTokenText(std::uint32_t seed) {
     return token;
 }
 
-CsrfTokenStore::CsrfTokenStore(MonotonicClock clock) : clock_(std::move(clock)) {}
+CsrfTokenStore::CsrfTokenStore(MonotonicClock clock, std::size_t capacity)
+    : clock_(std::move(clock)), capacity_(capacity) {}
 
 std::string CsrfTokenStore::issue() {
     std::lock_guard lock(mutex_);
     purgeExpired(clock_());
+    if (created_.size() >= capacity_) dropOldest();
     std::string token = makeTokenText(static_cast<std::uint32_t>(clock_()));
     MonotonicNanos createdAt = clock_();
     created_[token] = createdAt;
@@ -55,6 +45,18 @@ void CsrfTokenStore::purgeExpired(MonotonicNanos now) {
     }
 }
 
+void CsrfTokenStore::dropOldest() {
+    while (!issueOrder_.empty()) {
+        auto [issuedAt, token] = std::move(issueOrder_.front());
+        issueOrder_.pop_front();
+        auto found = created_.find(token);
+        if (found != created_.end() && found->second == issuedAt) {
+            created_.erase(found);
+            return;
+        }
+    }
+}
+
 bool CsrfTokenStore::accept(std::string_view token) {
     if (token.empty()) return false;
     std::lock_guard lock(mutex_);
@@ -68,34 +70,4 @@ bool CsrfTokenStore::accept(std::string_view token) {
 std::size_t CsrfTokenStore::size() const {
     std::lock_guard lock(mutex_);
     return created_.size();
-}
-
-CsrfTokenStore& processTokenStore() {
-    static CsrfTokenStore store;
-    return store;
-}
-
-std::string generateCsrfToken() {
-    std::string token = processTokenStore().issue();
-    printOut("New CSRF Token Generated and Stored: " + token);
-    return token;
-}
-
-void handleConfig(Socket socket, const std::string& allowedOrigin) {
-    std::string body = "{\"csrfToken\": \"" + generateCsrfToken() + "\"}";
-    sendResponse(socket, status::ok, contentType::json, body, allowedOrigin);
-}
-
-bool checkCsrfToken(Socket socket, const std::string& path, std::string_view headerBlock,
-                    const std::string& allowedOrigin) {
-    std::string token = getHeaderValue(headerBlock, tokenHeaderName);
-    if (processTokenStore().accept(token)) {
-        printOut("CSRF check PASSED for " + path);
-        return true;
-    }
-    printErr("CSRF check FAILED for " + path + " (Token: '" + token + "')");
-    sendResponse(socket, status::forbidden, contentType::json, csrfFailureBody, allowedOrigin);
-    shutdownSend(socket);
-    closeSocket(socket);
-    return false;
 }

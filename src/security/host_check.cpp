@@ -4,6 +4,8 @@
 
 namespace {
 
+constexpr std::string_view hostNotAllowedBody = "{\"success\": false, \"message\": \"Host not allowed.\"}";
+
 char lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
 
 bool equalsIgnoringCase(std::string_view a, std::string_view b) {
@@ -66,4 +68,11 @@ std::optional<std::string> findForeignHost(std::string_view headerBlock) {
         lineStart = lineEnd;
     }
     return std::nullopt;
+}
+
+std::optional<Reply> checkHost(Console& console, const std::string& path, std::string_view headerBlock) {
+    std::optional<std::string> foreignHost = findForeignHost(headerBlock);
+    if (!foreignHost) return std::nullopt;
+    console.err("Host check FAILED for " + path + " (Host: '" + *foreignHost + "')");
+    return Reply{status::forbidden, contentType::json, std::string(hostNotAllowedBody)};
 }

@@ -3,25 +3,18 @@
 #include <chrono>
 #include <thread>
 
+#include "server/connection.h"
 #include "server/connection_workers.h"
-#include "server/console.h"
 
-namespace {
-
-// Never destroyed: detached connection threads may outlive main.
-ConnectionWorkers& workers() {
-    static ConnectionWorkers* pool = new ConnectionWorkers;
-    return *pool;
-}
-
-}  // namespace
-
-void runAcceptLoop(Socket listener, const std::string& origin,
+void runAcceptLoop(Services& services, Socket listener, const std::string& origin,
                    const std::atomic<bool>& stopRequested) {
+    ConnectionWorkers workers(
+        [&services, &origin](Socket connection) { ConnectionHandler(services, connection, origin); },
+        services.console);
     while (!stopRequested.load()) {
         Socket connection = acceptConnection(listener);
         if (connection == invalidSocket) {
-            printErr("accept failed: " + std::to_string(lastSocketError()));
+            services.console.err("accept failed: " + std::to_string(lastSocketError()));
             // A lasting failure (no descriptors left) would otherwise spin a core.
             std::this_thread::sleep_for(std::chrono::milliseconds(10));
             continue;
@@ -30,8 +23,6 @@ void runAcceptLoop(Socket listener, const std::string& origin,
             closeSocket(connection);
             break;
         }
-        workers().serve(connection, origin);
+        workers.serve(connection);
     }
 }
-
-std::size_t liveConnections() { return workers().busy(); }

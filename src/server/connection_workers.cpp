@@ -1,12 +1,10 @@
 #include "server/connection_workers.h"
 
+#include <string>
 #include <thread>
 
-#include "server/connection.h"
-#include "server/console.h"
-
-ConnectionWorkers::ConnectionWorkers(std::chrono::milliseconds idleLifetime)
-    : idleLifetime_(idleLifetime) {}
+ConnectionWorkers::ConnectionWorkers(Serve serve, Console& console, std::chrono::milliseconds idleLifetime)
+    : serve_(std::move(serve)), console_(console), idleLifetime_(idleLifetime) {}
 
 ConnectionWorkers::~ConnectionWorkers() {
     std::unique_lock lock(mutex_);
@@ -15,13 +13,12 @@ ConnectionWorkers::~ConnectionWorkers() {
     threadEnded_.wait(lock, [this] { return threads_ == 0; });
 }
 
-void ConnectionWorkers::serve(Socket connection, std::string origin) {
+void ConnectionWorkers::serve(Socket connection) {
     std::unique_lock lock(mutex_);
-    ++busy_;
     if (unclaimedIdle_ > 0) {
         // An idle thread is waiting and no other job is meant for it.
         --unclaimedIdle_;
-        jobs_.emplace_back(connection, std::move(origin));
+        jobs_.push_back(connection);
         lock.unlock();
         // Woken outside the lock, the thread does not wait for it at once.
         jobArrived_.notify_one();
@@ -30,23 +27,21 @@ void ConnectionWorkers::serve(Socket connection, std::string origin) {
     ++threads_;
     lock.unlock();
     try {
-        std::thread(&ConnectionWorkers::work, this, Job{connection, std::move(origin)}).detach();
+        std::thread(&ConnectionWorkers::work, this, connection).detach();
     } catch (const std::exception& error) {
         lock.lock();
         --threads_;
-        --busy_;
         lock.unlock();
-        printErr(std::string("Could not start a connection thread: ") + error.what());
+        console_.err(std::string("Could not start a connection thread: ") + error.what());
         shutdownSend(connection);
         closeSocket(connection);
     }
 }
 
-void ConnectionWorkers::work(Job job) {
+void ConnectionWorkers::work(Socket connection) {
     for (;;) {
-        ConnectionHandler(job.first, std::move(job.second));
+        serve_(connection);
         std::unique_lock lock(mutex_);
-        --busy_;
         ++unclaimedIdle_;
         jobArrived_.wait_for(lock, idleLifetime_, [this] { return !jobs_.empty() || stopping_; });
         if (jobs_.empty()) {
@@ -56,14 +51,9 @@ void ConnectionWorkers::work(Job job) {
             threadEnded_.notify_all();
             return;
         }
-        job = std::move(jobs_.front());
+        connection = jobs_.front();
         jobs_.pop_front();
     }
-}
-
-std::size_t ConnectionWorkers::busy() const {
-    std::lock_guard lock(mutex_);
-    return busy_;
 }
 
 std::size_t ConnectionWorkers::threads() const {

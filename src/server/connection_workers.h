@@ -9,15 +9,20 @@
 #include <condition_variable>
 #include <cstddef>
 #include <deque>
+#include <functional>
 #include <mutex>
-#include <string>
-#include <utility>
 
+#include "platform/console.h"
 #include "platform/net.h"
 
 class ConnectionWorkers {
 public:
-    explicit ConnectionWorkers(std::chrono::milliseconds idleLifetime = std::chrono::seconds(2));
+    using Serve = std::function<void(Socket)>;
+
+    // serve handles one connection and closes it; console takes the line of a
+    // thread that cannot be started.
+    ConnectionWorkers(Serve serve, Console& console,
+                      std::chrono::milliseconds idleLifetime = std::chrono::seconds(2));
     // Waits for every thread to finish its connection and end.
     ~ConnectionWorkers();
     ConnectionWorkers(const ConnectionWorkers&) = delete;
@@ -25,24 +30,22 @@ public:
 
     // Hands the connection to a thread. When no thread can be started the
     // connection is closed unanswered and the failure printed; the caller goes on.
-    void serve(Socket connection, std::string origin);
+    void serve(Socket connection);
 
-    // Connections handed over and not yet finished.
-    std::size_t busy() const;
     // Threads alive, busy or idle.
     std::size_t threads() const;
 
 private:
-    using Job = std::pair<Socket, std::string>;
-    void work(Job first);
+    void work(Socket first);
 
+    const Serve serve_;
+    Console& console_;
     const std::chrono::milliseconds idleLifetime_;
     mutable std::mutex mutex_;
     std::condition_variable jobArrived_;
     std::condition_variable threadEnded_;
     bool stopping_ = false;
-    std::deque<Job> jobs_;
+    std::deque<Socket> jobs_;
     std::size_t unclaimedIdle_ = 0;  // idle threads no queued job is meant for
     std::size_t threads_ = 0;
-    std::size_t busy_ = 0;
 };

@@ -7,9 +7,10 @@
 #include "platform/net.h"
 #include "scanner/connect_scanner.h"
 #include "scanner/default_library.h"
+#include "scanner/unavailable_library.h"
 #include "server/accept_loop.h"
 #include "server/command_line.h"
-#include "server/console.h"
+#include "server/services.h"
 
 namespace {
 
@@ -20,24 +21,26 @@ constexpr const char* listenPort = "8080";
 
 int main(int argc, char** argv) {
     const std::string allowedOrigin = allowedOriginFrom(std::vector<std::string>(argv + 1, argv + argc));
-    printOut("--- RUNNING LOCAL BIOMETRIC CODE ---");
-    printOut("Allowed Origin: " + allowedOrigin);
+    Services services(unavailableScannerLibrary());
+    services.console.out("--- RUNNING LOCAL BIOMETRIC CODE ---");
+    services.console.out("Allowed Origin: " + allowedOrigin);
 
     if (int result = startNetwork(); result != 0) {
-        printErr("WSAStartup failed: " + std::to_string(result));
+        services.console.err("WSAStartup failed: " + std::to_string(result));
         return 1;
     }
     ListenResult listening = listenOn(listenHost, listenPort);
     if (listening.socket == invalidSocket) {
-        printErr(listening.failedStep + " failed: " + std::to_string(listening.errorCode));
+        services.console.err(listening.failedStep + " failed: " + std::to_string(listening.errorCode));
         return 1;
     }
-    printOut(std::string("Server is listening for connections on port ") + listenPort + "...");
+    services.console.out(std::string("Server is listening for connections on port ") + listenPort + "...");
 
-    installScannerLibrary(defaultScannerLibrary());
-    connectScanner();
+    // Loaded only now, as the scanner is connected once the server listens.
+    services.scanner.library = defaultScannerLibrary();
+    connectScanner(services.scanner.library, services.console);
 
     const std::atomic<bool> neverStop{false};
-    runAcceptLoop(listening.socket, allowedOrigin, neverStop);
+    runAcceptLoop(services, listening.socket, allowedOrigin, neverStop);
     return 0;
 }

@@ -1,25 +1,28 @@
 #include "server/routes.h"
 
 #include "demo/demo_endpoints.h"
+#include "http/request.h"
 #include "scanner/scan_endpoint.h"
 #include "scanner/verify_endpoint.h"
-#include "security/csrf_token_store.h"
-#include "server/request.h"
+#include "security/csrf_gate.h"
 #include "static/static_files.h"
 
-void routeRequest(Socket socket, const std::string& method, const std::string& path,
-                  const std::string& requestText, const std::string& origin) {
-    if (path == "/api/config") {
-        handleConfig(socket, origin);
-    } else if (path.starts_with("/api/demoscan/single")) {
-        handleDemoScanSingle(socket, path, origin);
-    } else if (method == "POST" && path == "/demoverify_with_template") {
-        handleDemoVerifyWithTemplate(socket, std::string(bodyOf(requestText)), origin);
-    } else if (path == "/api/scan/single") {
-        handleScanSingle(socket, origin);
-    } else if (method == "POST" && path == "/verify_with_template") {
-        handleVerifyWithTemplate(socket, std::string(bodyOf(requestText)), origin);
-    } else {
-        handleStaticFile(socket, path, origin);
+bool isProtectedPath(std::string_view path) {
+    if (path == "/api/config") return false;
+    return path.starts_with("/api/") || path == "/demoverify_with_template" ||
+           path == "/verify_with_template";
+}
+
+Reply routeRequest(Services& services, const std::string& method, const std::string& path,
+                   std::string_view requestText) {
+    if (path == "/api/config") return handleConfig(services.tokens, services.console);
+    if (path.starts_with("/api/demoscan/single")) return handleDemoScanSingle(services.console, path);
+    if (method == "POST" && path == "/demoverify_with_template") {
+        return handleDemoVerifyWithTemplate(services.console, std::string(bodyOf(requestText)));
     }
+    if (path == "/api/scan/single") return handleScanSingle(services.scanner, services.console);
+    if (method == "POST" && path == "/verify_with_template") {
+        return handleVerifyWithTemplate(services.scanner, services.console, std::string(bodyOf(requestText)));
+    }
+    return handleStaticFile(path);
 }

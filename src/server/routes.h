@@ -1,10 +1,16 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
-#include "platform/net.h"
+#include "http/reply.h"
+#include "server/services.h"
 
-// Hands a request that passed the gates to the one handler its method and path
-// select; everything no API route claims goes to the static file server.
-void routeRequest(Socket socket, const std::string& method, const std::string& path,
-                  const std::string& requestText, const std::string& origin);
+// Paths that need a valid CSRF token: "/api/..." except exactly "/api/config",
+// and the two verify paths.
+bool isProtectedPath(std::string_view path);
+
+// The reply of the one handler a request's method and path select;
+// everything no API route claims goes to the static file server.
+Reply routeRequest(Services& services, const std::string& method, const std::string& path,
+                   std::string_view requestText);

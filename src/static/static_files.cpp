@@ -4,13 +4,11 @@
 #include <utility>
 
 #include "platform/file_read.h"
-#include "server/response.h"
 
 namespace {
 
 constexpr std::string_view defaultPage = "biometric/scan.html";
 constexpr std::string_view pagePrefix = "biometric/";
-constexpr std::string_view notFoundBody = "404 Not Found";
 
 bool isSeparator(char c) { return c == '/' || c == '\\'; }
 
@@ -19,10 +17,6 @@ bool isSeparator(char c) { return c == '/' || c == '\\'; }
 bool isAmbiguousDotSegment(std::string_view segment) {
     if (segment == "." || segment == ".." || segment.find('.') == std::string_view::npos) return false;
     return segment.find_first_not_of(". ") == std::string_view::npos;
-}
-
-void sendNotFound(Socket socket, const std::string& origin) {
-    sendResponse(socket, status::notFound, contentType::plainText, notFoundBody, origin);
 }
 
 }  // namespace
@@ -72,10 +66,10 @@ std::string readFrontendFile(const std::string& relativePath) {
     return readWholeFile(frontendRoot + relativePath);
 }
 
-void handleStaticFile(Socket socket, const std::string& path, const std::string& origin) {
+Reply handleStaticFile(const std::string& path) {
     std::optional<std::string> relative = frontendRelativePath(path);
-    if (!relative) return sendNotFound(socket, origin);
+    if (!relative) return notFoundReply();
     std::string bytes = readFrontendFile(*relative);
-    if (bytes.empty()) return sendNotFound(socket, origin);
-    sendResponse(socket, status::ok, contentTypeFor(*relative), bytes, origin);
+    if (bytes.empty()) return notFoundReply();
+    return {status::ok, contentTypeFor(*relative), std::move(bytes)};
 }

@@ -4,13 +4,13 @@
 #include <string>
 #include <string_view>
 
-#include "platform/net.h"
+#include "http/reply.h"
 
 inline constexpr const char* frontendRoot = "../frontend/";
 
 // Everything no API route claims: a file of the frontend's "biometric/" folder,
 // "/" being its scan.html.
-void handleStaticFile(Socket socket, const std::string& path, const std::string& origin);
+Reply handleStaticFile(const std::string& path);
 
 // The bytes of frontendRoot + relativePath, or "" when it cannot be read.
 std::string readFrontendFile(const std::string& relativePath);

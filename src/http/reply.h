@@ -1,10 +1,10 @@
 #pragma once
-// Replies: the one fixed layout every handler answers with, and the preflight.
+// Replies: the value every handler returns, the one fixed layout it is sent
+// in, the preflight, and the bodies more than one part of the server sends.
 
+#include <cstddef>
 #include <string>
 #include <string_view>
-
-#include "platform/net.h"
 
 namespace status {
 inline constexpr std::string_view ok = "HTTP/1.1 200 OK";
@@ -18,6 +18,17 @@ inline constexpr std::string_view json = "application/json";
 inline constexpr std::string_view plainText = "text/plain";
 }  // namespace contentType
 
+// One reply, before the origin is known: status line (without its line end),
+// Content-Type value and body.
+struct Reply {
+    std::string_view status;
+    std::string_view contentType;
+    std::string body;
+};
+
+// Status 200 with a JSON body: every outcome of the JSON endpoints.
+inline Reply jsonReply(std::string body) { return {status::ok, contentType::json, std::move(body)}; }
+
 // The header block of a reply: status line, Content-Type,
 // Access-Control-Allow-Origin, Content-Length and the blank line, in that
 // order, with no other header.
@@ -27,6 +38,8 @@ std::string buildResponseHead(std::string_view status, std::string_view contentT
 // The CORS preflight reply: no Content-Type and no body.
 std::string buildPreflightResponse(std::string_view origin);
 
-// Builds the reply and writes all of it; a peer that has gone is ignored.
-void sendResponse(Socket socket, std::string_view status, std::string_view contentType,
-                  std::string_view body, std::string_view origin);
+// The body both verify endpoints answer with.
+std::string_view verificationBody(bool matched);
+
+// The static file server's reply for anything it cannot serve.
+Reply notFoundReply();

@@ -1,4 +1,4 @@
-#include "server/response.h"
+#include "http/reply.h"
 
 #include <cstdint>
 
@@ -30,8 +30,10 @@ std::string buildPreflightResponse(std::string_view origin) {
     return response;
 }
 
-void sendResponse(Socket socket, std::string_view status, std::string_view contentType,
-                  std::string_view body, std::string_view origin) {
-    // The body is written from where it lies: large scan replies are not copied again.
-    sendAll(socket, buildResponseHead(status, contentType, body.size(), origin), body);
+std::string_view verificationBody(bool matched) {
+    return matched ? "{\"success\": true, \"verified\": true}"
+                   : "{\"success\": true, \"verified\": false, \"message\": \"Verification failed: "
+                     "No matching fingerprint found.\"}";
 }
+
+Reply notFoundReply() { return {status::notFound, contentType::plainText, "404 Not Found"}; }

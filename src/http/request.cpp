@@ -1,4 +1,4 @@
-#include "server/request.h"
+#include "http/request.h"
 
 #include <algorithm>
 #include <limits>
@@ -69,34 +69,40 @@ std::string getHeaderValue(std::string_view headerBlock, std::string_view name) 
     return std::string(value->substr(begin, end - begin));
 }
 
+namespace {
+
+// The state once the header end is known: too large, or the total to wait for.
+RequestState stateAfterHeader(std::string_view text, std::size_t headerEnd, std::size_t& expectedTotal) {
+    if (headerEnd + headerTerminator.size() > maxHeaderBytes) return RequestState::tooLarge;
+    std::int64_t declared = parseContentLength(text.substr(0, headerEnd));
+    if (declared > maxContentLength) return RequestState::tooLarge;
+    std::size_t length = declared > 0 ? static_cast<std::size_t>(declared) : 0;
+    expectedTotal = headerEnd + headerTerminator.size() + length;
+    return text.size() >= expectedTotal ? RequestState::complete : RequestState::needMore;
+}
+
+}  // namespace
+
+RequestState requestState(std::string_view text) {
+    std::optional<std::size_t> headerEnd = findHeaderEnd(text);
+    if (!headerEnd) return text.size() >= maxHeaderBytes ? RequestState::tooLarge : RequestState::needMore;
+    std::size_t expectedTotal = 0;
+    return stateAfterHeader(text, *headerEnd, expectedTotal);
+}
+
 void RequestAssembler::append(const char* bytes, std::size_t count) {
     std::size_t previousSize = text_.size();
     text_.append(bytes, count);
-    update(previousSize);
-}
-
-void RequestAssembler::update(std::size_t previousSize) {
-    if (!headerEnd_) {
-        // Only the new bytes, with the three before them, can complete the terminator.
-        std::size_t from = previousSize > 3 ? previousSize - 3 : 0;
-        std::size_t at = text_.find(headerTerminator, from);
-        if (at != std::string::npos) headerEnd_ = at;
-        if (!headerEnd_) {
-            if (text_.size() >= maxHeaderBytes) state_ = State::tooLarge;
-            return;
-        }
-        if (*headerEnd_ + headerTerminator.size() > maxHeaderBytes) {
-            state_ = State::tooLarge;
-            return;
-        }
-        std::int64_t declared = parseContentLength(std::string_view(text_).substr(0, *headerEnd_));
-        if (declared > maxContentLength) {
-            state_ = State::tooLarge;
-            return;
-        }
-        // A negative length counts as none.
-        std::size_t length = declared > 0 ? static_cast<std::size_t>(declared) : 0;
-        expectedTotal_ = *headerEnd_ + headerTerminator.size() + length;
+    if (headerEnd_) {
+        if (text_.size() >= expectedTotal_) state_ = RequestState::complete;
+        return;
     }
-    if (text_.size() >= expectedTotal_) state_ = State::complete;
+    // Only the new bytes, with the three before them, can complete the terminator.
+    std::size_t at = text_.find(headerTerminator, previousSize > 3 ? previousSize - 3 : 0);
+    if (at == std::string::npos) {
+        if (text_.size() >= maxHeaderBytes) state_ = RequestState::tooLarge;
+        return;
+    }
+    headerEnd_ = at;
+    state_ = stateAfterHeader(text_, at, expectedTotal_);
 }

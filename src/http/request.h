@@ -40,20 +40,24 @@ std::int64_t parseContentLength(std::string_view headerBlock);
 // trimmed of spaces and tabs; empty when absent.
 std::string getHeaderValue(std::string_view headerBlock, std::string_view name);
 
-// Collects a request's bytes as they arrive and says when it is whole.
+enum class RequestState { needMore, complete, tooLarge };
+
+// What a request text is so far: whole once the header block and the declared
+// body are in; too large once the header block passes maxHeaderBytes or the
+// declared length passes maxContentLength (a negative length counts as none).
+RequestState requestState(std::string_view text);
+
+// Collects a request's bytes as they arrive and says when it is whole; the
+// same verdict as requestState, without searching the whole text again.
 class RequestAssembler {
 public:
-    enum class State { needMore, complete, tooLarge };
-
     void append(const char* bytes, std::size_t count);
-    State state() const { return state_; }
+    RequestState state() const { return state_; }
     const std::string& text() const { return text_; }
 
 private:
-    void update(std::size_t previousSize);
-
     std::string text_;
     std::optional<std::size_t> headerEnd_;
     std::size_t expectedTotal_ = 0;
-    State state_ = State::needMore;
+    RequestState state_ = RequestState::needMore;
 };

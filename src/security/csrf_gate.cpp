@@ -1,0 +1,32 @@
+#include "security/csrf_gate.h"
+
+#include "http/request.h"
+
+namespace {
+
+constexpr std::string_view tokenHeaderName = "X-CSRF-Token";
+constexpr std::string_view csrfFailureBody =
+    "{\"success\": false, \"message\": \"CSRF token mismatch, missing, or expired.\"}";
+
+}  // namespace
+
+std::string generateCsrfToken(CsrfTokenStore& tokens, Console& console) {
+    std::string token = tokens.issue();
+    console.out("New CSRF Token Generated and Stored: " + token);
+    return token;
+}
+
+Reply handleConfig(CsrfTokenStore& tokens, Console& console) {
+    return jsonReply("{\"csrfToken\": \"" + generateCsrfToken(tokens, console) + "\"}");
+}
+
+std::optional<Reply> checkCsrfToken(CsrfTokenStore& tokens, Console& console, const std::string& path,
+                                    std::string_view headerBlock) {
+    std::string token = getHeaderValue(headerBlock, tokenHeaderName);
+    if (tokens.accept(token)) {
+        console.out("CSRF check PASSED for " + path);
+        return std::nullopt;
+    }
+    console.err("CSRF check FAILED for " + path + " (Token: '" + token + "')");
+    return Reply{status::forbidden, contentType::json, std::string(csrfFailureBody)};
+}

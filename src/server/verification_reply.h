@@ -1,6 +1,0 @@
-#pragma once
-
-#include <string_view>
-
-// The body both verify endpoints answer with.
-std::string_view verificationBody(bool matched);
