@@ -5,31 +5,27 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include "scanner/unavailable_library.h"
 #include "security/csrf_token_store.h"
 #include "server/connection.h"
-#include "server/console.h"
 
 namespace {
 
-void fillProcessStore(std::size_t tokens) {
-    while (processTokenStore().size() < tokens) processTokenStore().issue();
-}
-
 // One whole /api/config request through the connection handler on a socket pair.
 void configRequest(benchmark::State& state) {
-    setConsoleSink([](ConsoleStream, std::string_view) {});
-    fillProcessStore(static_cast<std::size_t>(state.range(0)));
+    static Services services(unavailableScannerLibrary(), [](ConsoleStream, std::string_view) {});
+    while (services.tokens.size() < static_cast<std::size_t>(state.range(0))) services.tokens.issue();
     const std::string request = "GET /api/config HTTP/1.1\r\nHost: localhost:8080\r\n\r\n";
     char reply[512];
     for (auto _ : state) {
         int ends[2];
         socketpair(AF_UNIX, SOCK_STREAM, 0, ends);
         write(ends[0], request.data(), request.size());
-        ConnectionHandler(static_cast<Socket>(ends[1]), "*");
+        ConnectionHandler(services, static_cast<Socket>(ends[1]), "*");
         benchmark::DoNotOptimize(read(ends[0], reply, sizeof reply));
         close(ends[0]);
     }
-    state.counters["tokens"] = static_cast<double>(processTokenStore().size());
+    state.counters["tokens"] = static_cast<double>(services.tokens.size());
 }
 // Registered in this order: the empty store is measured before it is filled.
 BENCHMARK(configRequest)->Arg(0)->Arg(1'000'000)->Unit(benchmark::kMicrosecond);

@@ -1,36 +1,21 @@
 #!/usr/bin/env bash
-# Runs the browser suite against one build's fingerbridge:
-#   run-suite.sh BINARY BUILD_DIR
-# Exits 77 (reported by CTest as skipped) when Chromium, Node.js 20+ or
-# playwright-core are missing and cannot be installed from here.
+# Runs the browser suite against one build's fingerbridge: run-suite.sh BINARY BUILD_DIR
+# It installs nothing; exit 77 (CTest: skipped) says what is missing.
 set -uo pipefail
 here="$(cd "$(dirname "$0")" && pwd)"
-repo="$(cd "$here/../.." && pwd)"
 export FINGERBRIDGE_BINARY="$1" FINGERBRIDGE_BUILD_DIR="$2"
 export CHROMIUM_PATH="${CHROMIUM_PATH:-/usr/bin/chromium}"
-export PLAYWRIGHT_SKIP_BROWSER_DOWNLOAD=1
+PATH="$PATH:/usr/sbin:/sbin" # ip lives here, outside a normal user's PATH on Debian
 
-skip() {
-  echo "=== BROWSER SUITE SKIPPED: $* ==="
-  echo "=== Install what it needs with: sudo bash .ci/install.d/30-browser.sh (CI does) ==="
+missing=()
+[ -x "$CHROMIUM_PATH" ] || missing+=("Chromium ($CHROMIUM_PATH)")
+node -e 'process.exit(+process.versions.node.split(".")[0] >= 20 ? 0 : 1)' 2>/dev/null ||
+  missing+=("Node.js 20+")
+[ -d "$here/node_modules/playwright-core" ] || missing+=("playwright-core")
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "Browser suite skipped, missing ${missing[*]}: run sudo bash .ci/install.d/30-browser.sh"
   exit 77
-}
-have_tools() {
-  [ -x "$CHROMIUM_PATH" ] && command -v node >/dev/null && command -v npm >/dev/null
-}
-
-if ! have_tools || [ ! -d "$here/node_modules/playwright-core" ]; then
-  if [ "$(id -u)" = 0 ] && command -v apt-get >/dev/null; then
-    echo "Installing what the browser suite needs (Chromium, Node.js, npm packages)..."
-    (cd "$repo" && bash .ci/install.d/30-browser.sh) || echo "The installation failed."
-  elif have_tools; then
-    (cd "$here" && npm ci --no-audit --no-fund) || echo "npm ci failed."
-  fi
 fi
-have_tools || skip "Chromium ($CHROMIUM_PATH), node or npm is missing"
-node -e 'process.exit(Number(process.versions.node.split(".")[0]) >= 20 ? 0 : 1)' ||
-  skip "Node.js $(node --version) is older than 20"
-[ -d "$here/node_modules/playwright-core" ] || skip "the npm package playwright-core is not installed"
 # The server serves ../frontend/ from its working directory, the build folder.
 [ -f "$FINGERBRIDGE_BUILD_DIR/../frontend/biometric/scan.html" ] || {
   echo "The build folder $FINGERBRIDGE_BUILD_DIR must sit in the repository's root (../frontend/ is served)."
@@ -38,5 +23,16 @@ node -e 'process.exit(Number(process.versions.node.split(".")[0]) >= 20 ? 0 : 1)
 }
 
 cd "$here"
-# Port 8080 is shared with every other suite on this machine.
-exec flock /tmp/fingerbridge-port8080.lock node --test --test-concurrency=1 ./*.test.js
+suite=(node --test --test-concurrency=1 ./*.test.js)
+# A private network namespace (Chromium included, node starts it) has a port 8080
+# no other server can hold or answer on.
+if unshare -rn true 2>/dev/null; then
+  command -v ip >/dev/null || { echo "The browser suite needs ip (iproute2) to bring up loopback."; exit 1; }
+  exec unshare -rn sh -c 'ip link set lo up && exec "$@"' sh "${suite[@]}"
+fi
+if (exec 3<>/dev/tcp/127.0.0.1/8080) 2>/dev/null; then
+  echo "Port 8080 is taken and no private network namespace is possible (unshare -rn failed): stop that server first."
+  exit 1
+fi
+echo "No private network namespace (unshare -rn failed); port 8080 is free, so the suite uses it."
+exec "${suite[@]}"

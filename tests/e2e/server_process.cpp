@@ -5,9 +5,9 @@
 #include <poll.h>
 #include <signal.h>
 #include <stdexcept>
-#include <sys/file.h>
 #include <sys/prctl.h>
 #include <sys/wait.h>
+#include <thread>
 #include <unistd.h>
 
 #include "support/loopback.h"
@@ -15,21 +15,6 @@
 extern char** environ;
 
 namespace {
-
-// The test's environment with the launch's variables added or replaced.
-std::vector<std::string> childEnvironment(const ServerLaunch& launch) {
-    std::vector<std::string> variables;
-    for (char** entry = environ; *entry != nullptr; ++entry) {
-        std::string variable = *entry;
-        bool replaced = false;
-        for (const auto& [name, value] : launch.environment) {
-            replaced = replaced || variable.rfind(name + "=", 0) == 0;
-        }
-        if (!replaced) variables.push_back(std::move(variable));
-    }
-    for (const auto& [name, value] : launch.environment) variables.push_back(name + "=" + value);
-    return variables;
-}
 
 std::vector<char*> pointersTo(std::vector<std::string>& texts) {
     std::vector<char*> pointers;
@@ -40,21 +25,18 @@ std::vector<char*> pointersTo(std::vector<std::string>& texts) {
 
 }  // namespace
 
-ServerProcess::ServerProcess(const std::vector<std::string>& arguments, PortLock lock)
-    : ServerProcess(serverLaunch(), arguments, lock) {}
-
-ServerProcess::ServerProcess(const ServerLaunch& launch, const std::vector<std::string>& arguments,
-                             PortLock lock)
+ServerProcess::ServerProcess(const std::vector<std::string>& arguments, const ServerLaunch& launch)
     : launch_(launch) {
-    if (lock == PortLock::take) {
-        portLock_ = open(portLockFile, O_CREAT | O_RDWR | O_CLOEXEC, 0666);
-        if (portLock_ < 0 || flock(portLock_, LOCK_EX) != 0) throw std::runtime_error("port lock failed");
-    }
     // Everything the child needs is built before fork: after it, only exec.
     std::vector<std::string> argumentTexts{launch.program};
     argumentTexts.insert(argumentTexts.end(), launch.leadingArguments.begin(), launch.leadingArguments.end());
     argumentTexts.insert(argumentTexts.end(), arguments.begin(), arguments.end());
-    std::vector<std::string> environmentTexts = childEnvironment(launch);
+    std::vector<std::string> environmentTexts;
+    for (char** entry = environ; *entry != nullptr; ++entry) environmentTexts.emplace_back(*entry);
+    // getenv finds a name's first entry, so the launch's own come first.
+    for (const auto& [name, value] : launch.environment) {
+        environmentTexts.insert(environmentTexts.begin(), name + "=" + value);
+    }
     std::vector<char*> argv = pointersTo(argumentTexts);
     std::vector<char*> envp = pointersTo(environmentTexts);
 
@@ -64,7 +46,7 @@ ServerProcess::ServerProcess(const ServerLaunch& launch, const std::vector<std::
     pid_ = fork();
     if (pid_ < 0) throw std::runtime_error("fork failed");
     if (pid_ == 0) {
-        // A test that dies without its destructors must not leave a server on the port.
+        // A test that dies without its destructors must not leave a server behind.
         prctl(PR_SET_PDEATHSIG, SIGKILL);
         int console = launch.discardConsole ? open("/dev/null", O_WRONLY) : -1;
         dup2(launch.discardConsole ? console : outPipe[1], STDOUT_FILENO);
@@ -80,17 +62,16 @@ ServerProcess::ServerProcess(const ServerLaunch& launch, const std::vector<std::
 }
 
 ServerProcess::~ServerProcess() {
-    if (pid_ > 0) {
+    if (!exited_) {
         kill(pid_, SIGKILL);
         waitpid(pid_, nullptr, 0);
     }
     close(out_);
     close(err_);
-    if (portLock_ >= 0) close(portLock_);  // releases the port lock
 }
 
-std::string ServerProcess::nextLine(int fd, std::string& buffer, int timeoutMs) {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+std::string ServerProcess::nextLine(int fd, std::string& buffer) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(launch_.lineTimeoutMs);
     for (;;) {
         std::size_t end = buffer.find('\n');
         if (end != std::string::npos) {
@@ -109,24 +90,52 @@ std::string ServerProcess::nextLine(int fd, std::string& buffer, int timeoutMs) 
     }
 }
 
-bool ServerProcess::running() const { return pid_ > 0 && waitpid(pid_, nullptr, WNOHANG) == 0; }
-
 std::vector<std::string> ServerProcess::waitUntilListening() {
     std::vector<std::string> lines;
     if (launch_.discardConsole) {
-        for (int attempt = 0; attempt < launch_.lineTimeoutMs / 10; ++attempt) {
+        for (int waited = 0; waited < launch_.lineTimeoutMs; waited += 10) {
             try {
                 closeSocket(connectToLoopback(8080));
-                break;
+                return lines;
             } catch (const std::exception&) {
-                usleep(10000);
+                std::this_thread::sleep_for(std::chrono::milliseconds(10));
             }
         }
-        return lines;
+        throw std::runtime_error("the server did not start listening");
     }
-    for (int i = 0; i < 3; ++i) {
+    while (lines.size() < 3) {
         lines.push_back(nextOutLine());
-        if (lines.back().starts_with("Server is listening")) break;
+        if (lines.back().starts_with("Server is listening")) return lines;
+        if (lines.back().empty()) break;
     }
+    std::string printed;
+    for (const std::string& line : lines) printed += line + "\n";
+    for (std::string line; !(line = nextErrLine()).empty();) printed += line + "\n";
+    throw std::runtime_error("the server did not start listening; it printed:\n" + printed);
+}
+
+int ServerProcess::exitStatus() {
+    for (int waited = 0; waited < launch_.lineTimeoutMs; waited += 10) {
+        int status = 0;
+        if (waitpid(pid_, &status, WNOHANG) == pid_) {
+            exited_ = true;
+            return WIFEXITED(status) ? WEXITSTATUS(status) : 128;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return -1;
+}
+
+std::string ServerProcess::exchange(const std::string& request) { return sendRequest(8080, request); }
+
+std::vector<std::string> ServerProcess::outLines(std::size_t count) {
+    std::vector<std::string> lines;
+    while (lines.size() < count) lines.push_back(nextOutLine());
+    return lines;
+}
+
+std::vector<std::string> ServerProcess::errLines(std::size_t count) {
+    std::vector<std::string> lines;
+    while (lines.size() < count) lines.push_back(nextErrLine());
     return lines;
 }

@@ -1,11 +1,12 @@
 #pragma once
-// Test helpers for talking to the server over real loopback sockets.
+// Talking to a server over real loopback sockets.
 
 #include <atomic>
 #include <string>
 #include <thread>
 
 #include "platform/net.h"
+#include "server/services.h"
 
 Socket connectToLoopback(int port);
 
@@ -13,18 +14,11 @@ Socket connectToLoopback(int port);
 std::string sendRequest(int port, const std::string& request);
 std::string readUntilClosed(Socket socket);
 
-// Both ends of a connected TCP pair on loopback.
-struct SocketPair {
-    Socket server = invalidSocket;
-    Socket client = invalidSocket;
-};
-SocketPair makeLoopbackPair();
-
 // The real accept loop on an ephemeral port, in this process; stopped and
-// joined when it goes out of scope.
+// joined, its connections finished, when it goes out of scope.
 class TestServer {
 public:
-    explicit TestServer(std::string origin = "*");
+    explicit TestServer(Services& services, std::string origin = "*");
     ~TestServer();
     TestServer(const TestServer&) = delete;
     TestServer& operator=(const TestServer&) = delete;
@@ -33,17 +27,7 @@ public:
 private:
     Socket listener_ = invalidSocket;
     int port_ = 0;
+    std::string origin_;
     std::atomic<bool> stop_{false};
     std::thread loop_;
 };
-
-// Splits a raw HTTP reply into its header block and body.
-struct ParsedReply {
-    std::string statusLine;
-    std::string headers;  // everything before the blank line
-    std::string body;
-};
-ParsedReply parseReply(const std::string& reply);
-
-// A token from /api/config of a running server.
-std::string fetchToken(int port);

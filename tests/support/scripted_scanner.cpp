@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <cstring>
+#include <mutex>
 #include <stdexcept>
 #include <thread>
 
@@ -10,36 +11,33 @@ namespace {
 struct State {
     std::mutex mutex;
     ScannerScript script;
-    std::vector<ScannerCall> calls;
+    std::vector<std::string> calls;
     std::vector<std::string> verified;
     std::map<std::uint32_t, std::uintptr_t> setValues;
 };
 
-// Never destroyed: a detached connection thread may still be using it at exit.
+// Never destroyed: a connection thread may still be using it at exit.
 State& state() {
     static State* instance = new State;
     return *instance;
 }
 
-void log(unsigned ordinal, std::uint32_t id = 0, std::uintptr_t value = 0) {
-    state().calls.push_back({ordinal, id, value});
-}
-
 ScannerStatus SCANNER_API closeSession() {
     std::lock_guard lock(state().mutex);
-    log(2);
+    state().calls.push_back("2");
     return 0;
 }
 
 ScannerStatus SCANNER_API open() {
     std::lock_guard lock(state().mutex);
-    log(1);
+    state().calls.push_back("1");
     return state().script.openStatus;
 }
 
 ScannerStatus SCANNER_API setParameter(std::uint32_t id, std::uintptr_t value) {
     std::lock_guard lock(state().mutex);
-    log(3, id, value);
+    // Callback addresses vary from run to run; only the other values are logged.
+    state().calls.push_back("3:" + std::to_string(id) + (id == scannerParameter::callback ? "" : "=" + std::to_string(value)));
     state().setValues[id] = value;
     auto found = state().script.setStatus.find(id);
     return found == state().script.setStatus.end() ? 0 : found->second;
@@ -47,7 +45,7 @@ ScannerStatus SCANNER_API setParameter(std::uint32_t id, std::uintptr_t value) {
 
 ScannerStatus SCANNER_API getParameter(std::uint32_t id, std::uintptr_t* value) {
     std::lock_guard lock(state().mutex);
-    log(4, id);
+    state().calls.push_back("4:" + std::to_string(id));
     auto status = state().script.getStatus.find(id);
     if (status != state().script.getStatus.end() && status->second != 0) return status->second;
     *value = state().script.parameters[id];
@@ -60,11 +58,11 @@ ScannerStatus SCANNER_API capture(void* context, std::uint32_t, ScannerData* tem
     ScannerCallback callback = nullptr;
     {
         std::lock_guard lock(state().mutex);
-        log(6);
+        state().calls.push_back("6");
+        if (state().script.captureThrows) throw std::runtime_error("scripted failure");
         frames = state().script.frames;
         bits = state().script.frameStateBits;
         callback = reinterpret_cast<ScannerCallback>(state().setValues[scannerParameter::callback]);
-        if (state().script.captureThrows) throw std::runtime_error("scripted failure");
     }
     for (std::string& frame : frames) {
         ScannerFrame delivered{{0, 0}, {static_cast<std::uint32_t>(frame.size()), frame.data()}};
@@ -75,31 +73,34 @@ ScannerStatus SCANNER_API capture(void* context, std::uint32_t, ScannerData* tem
     }
     std::lock_guard lock(state().mutex);
     const std::string& made = state().script.templateWritten;
-    std::size_t length = std::min<std::size_t>(made.size(), templ->size);
-    std::memcpy(templ->data, made.data(), length);
+    std::memcpy(templ->data, made.data(), std::min<std::size_t>(made.size(), templ->size));
     templ->size = static_cast<std::uint32_t>(made.size());
     return state().script.captureStatus;
 }
 
 ScannerStatus SCANNER_API verify(void*, ScannerData* templ, std::uint32_t* matched, std::uint32_t*) {
     std::lock_guard lock(state().mutex);
-    log(7);
+    state().calls.push_back("7");
     state().verified.emplace_back(static_cast<const char*>(templ->data), templ->size);
-    if (state().script.verifyResults.empty()) {
-        *matched = 0;
-        return 0;
-    }
-    auto [status, match] = state().script.verifyResults.front();
-    state().script.verifyResults.pop_front();
+    auto [status, match] = state().script.verifyResults.empty() ? std::pair<ScannerStatus, std::uint32_t>{0, 0}
+                                                                : state().script.verifyResults.front();
+    if (!state().script.verifyResults.empty()) state().script.verifyResults.pop_front();
     *matched = match;
     return status;
 }
 
 }  // namespace
 
-ScannerScript& script() { return state().script; }
+ScannerLibrary scriptedScanner(const ScannerScript& script) {
+    std::lock_guard lock(state().mutex);
+    state().script = script;
+    state().calls.clear();
+    state().verified.clear();
+    state().setValues.clear();
+    return ScannerLibrary{closeSession, open, setParameter, getParameter, capture, verify};
+}
 
-std::vector<ScannerCall> scannerCalls() {
+std::vector<std::string> scannerCalls() {
     std::lock_guard lock(state().mutex);
     return state().calls;
 }
@@ -113,15 +114,4 @@ std::uintptr_t currentParameter(std::uint32_t id) {
     std::lock_guard lock(state().mutex);
     auto found = state().setValues.find(id);
     return found == state().setValues.end() ? 0 : found->second;
-}
-
-void installScriptedScanner(const ScannerScript& fresh) {
-    {
-        std::lock_guard lock(state().mutex);
-        state().script = fresh;
-        state().calls.clear();
-        state().verified.clear();
-        state().setValues.clear();
-    }
-    installScannerLibrary(ScannerLibrary{closeSession, open, setParameter, getParameter, capture, verify});
 }

@@ -1,20 +1,14 @@
 #pragma once
 // A scanner library whose behaviour each test scripts, with a log of its calls.
+// Like a real library it has one state per process.
 
 #include <cstdint>
 #include <deque>
 #include <map>
-#include <mutex>
 #include <string>
 #include <vector>
 
 #include "scanner/scanner_library.h"
-
-struct ScannerCall {
-    unsigned ordinal;
-    std::uint32_t id;         // parameter id (ordinals 3 and 4)
-    std::uintptr_t value;     // value set (ordinal 3)
-};
 
 struct ScannerScript {
     ScannerStatus openStatus = 0;
@@ -22,20 +16,18 @@ struct ScannerScript {
     std::map<std::uint32_t, ScannerStatus> getStatus;   // per parameter id; default 0
     std::map<std::uint32_t, std::uint32_t> parameters;  // values read by ordinal 4
     ScannerStatus captureStatus = 0;
-    // Frames the capture hands to the installed callback, in order.
-    std::vector<std::string> frames;
+    std::vector<std::string> frames;  // handed to the installed callback, in order
     std::uint32_t frameStateBits = frameAvailableBit;
     std::string templateWritten;  // bytes ordinal 6 writes
-    bool captureThrows = false;   // a misbehaving library: ordinal 6 raises an exception
-    // Results of successive verify calls: status and match flag.
+    bool captureThrows = false;   // a misbehaving library
+    // Successive verify calls: status and match flag; (0, 0) after the last.
     std::deque<std::pair<ScannerStatus, std::uint32_t>> verifyResults;
 };
 
-// The script and the log of the one scripted library (process-wide, like a real one).
-ScannerScript& script();
-std::vector<ScannerCall> scannerCalls();
-std::vector<std::string> verifiedTemplates();  // the bytes each verify call was given
-std::uintptr_t currentParameter(std::uint32_t id);  // last value set, 0 if never
+// Resets the script and the log, and returns the library's table.
+ScannerLibrary scriptedScanner(const ScannerScript& script = {});
 
-// Installs the scripted library with a fresh script and an empty log.
-void installScriptedScanner(const ScannerScript& fresh = {});
+// The calls so far: "2", "1", "3:<id>=<value>", "4:<id>", "6", "7".
+std::vector<std::string> scannerCalls();
+std::vector<std::string> verifiedTemplates();      // the bytes each verify call was given
+std::uintptr_t currentParameter(std::uint32_t id);  // last value set, 0 if never

@@ -1,0 +1,167 @@
+// The page and the client module in Debian's Chromium against this build's fingerbridge
+// (the simulated scanner on Linux). run-suite.sh gives this process its own network
+// namespace, so 127.0.0.1:8080 here can only be the server started below.
+import { test, before, after } from 'node:test';
+import assert from 'node:assert/strict';
+import { spawn } from 'node:child_process';
+import { createServer } from 'node:http';
+import { readFile } from 'node:fs/promises';
+import { once } from 'node:events';
+import { createInterface } from 'node:readline';
+import { chromium } from 'playwright-core';
+
+const bridgeUrl = 'http://127.0.0.1:8080';
+let browser;
+
+before(async () => {
+  browser = await chromium.launch({
+    executablePath: process.env.CHROMIUM_PATH ?? '/usr/bin/chromium',
+    args: ['--no-sandbox', '--disable-gpu', '--disable-background-networking', '--no-first-run'],
+  });
+});
+after(() => browser?.close());
+
+// Resolves once the server listens; rejects with its standard error if it exits first.
+function startBridge(args = []) {
+  // The server serves ../frontend/, so it runs from the build folder in the repository's root.
+  const child = spawn(process.env.FINGERBRIDGE_BINARY, args,
+    { cwd: process.env.FINGERBRIDGE_BUILD_DIR, stdio: ['ignore', 'pipe', 'pipe'] });
+  const stderr = [];
+  createInterface({ input: child.stderr }).on('line', (line) => stderr.push(line));
+  // 'close' comes after the pipes are drained, so the whole standard error is there.
+  const closed = once(child, 'close');
+  const stop = async () => {
+    if (child.exitCode === null && child.signalCode === null) child.kill('SIGKILL');
+    await closed;
+  };
+  return new Promise((listening, fail) => {
+    createInterface({ input: child.stdout }).on('line', (line) => {
+      if (line === 'Server is listening for connections on port 8080...') listening({ stop });
+    });
+    child.once('error', fail);
+    closed.then(([code]) => fail(new Error(`fingerbridge exited (${code}) before listening:\n${stderr.join('\n')}`)));
+  });
+}
+
+// Gives work a fresh page and a bridge started with args; both go away afterwards.
+async function withBridge(args, work) {
+  const bridge = await startBridge(args);
+  const context = await browser.newContext();
+  try {
+    await work(await context.newPage(), bridge);
+  } finally {
+    await context.close();
+    await bridge.stop();
+  }
+}
+
+// The timeout only bounds the wait; the text decides.
+async function waitForStatus(page, pattern) {
+  const status = page.getByRole('status');
+  await status.filter({ hasText: pattern }).waitFor({ timeout: 15000 }).catch(() => {});
+  assert.match(await status.textContent(), pattern);
+}
+
+async function verifyOutcome(page) {
+  await page.getByRole('button', { name: 'Verify finger' }).click();
+  await waitForStatus(page, /^(Matched|Not matched)/);
+  return page.locator('#result').textContent();
+}
+
+test('demo mode: a finger enrolled by keyboard matches, the same template tampered in storage does not', () =>
+  withBridge([], async (page) => {
+    await page.goto(bridgeUrl + '/');
+    await waitForStatus(page, /^Ready/);
+    // Arrow keys switch the mode radios; Tab reaches the finger choice, then slot 1's capture.
+    await page.getByRole('radio', { name: /Scanner/ }).focus();
+    await page.keyboard.press('ArrowDown');
+    await page.keyboard.press('Tab');
+    await page.keyboard.press('Tab');
+    await page.keyboard.press('Enter');
+    await waitForStatus(page, /^Demo finger 1 enrolled in slot 1\./);
+    assert.equal(await verifyOutcome(page), 'Matched');
+
+    await page.getByLabel('Keep the templates in this browser').check();
+    const [kept, tampered] = await page.evaluate(() => {
+      const stored = JSON.parse(localStorage.getItem('fingerbridge.templates'));
+      const template = stored.slots[0].template;
+      const middle = template.length >> 1;
+      stored.slots[0].template = template.slice(0, middle) + (template[middle] === 'A' ? 'B' : 'A') +
+        template.slice(middle + 1);
+      localStorage.setItem('fingerbridge.templates', JSON.stringify(stored));
+      return [template, stored.slots[0].template];
+    });
+    assert.equal(kept.length, tampered.length);
+    assert.notEqual(kept, tampered);
+    await page.reload();
+    await waitForStatus(page, /1 kept template restored/);
+    assert.equal(await verifyOutcome(page), 'Not matched');
+  }));
+
+test('scanner mode: a capture shows a 320 x 480 image and the same finger verifies', () =>
+  withBridge([], async (page) => {
+    await page.goto(bridgeUrl + '/');
+    await waitForStatus(page, /^Ready/);
+    await page.getByRole('button', { name: 'Capture into slot 1' }).click();
+    await waitForStatus(page, /^Finger captured into slot 1\./);
+    const image = await page.locator('.slot[data-slot="1"] img').evaluate((img) => ({
+      natural: [img.naturalWidth, img.naturalHeight],
+      shown: [img.getBoundingClientRect().width, img.getBoundingClientRect().height],
+    }));
+    assert.deepEqual(image, { natural: [320, 480], shown: [320, 480] });
+    assert.equal(await verifyOutcome(page), 'Matched');
+  }));
+
+test('after a restart the stale token is refused once, one fresh token is fetched, and the capture succeeds', () =>
+  withBridge([], async (page, bridge) => {
+    await page.goto(bridgeUrl + '/#demo');
+    await waitForStatus(page, /^Ready/);
+    await bridge.stop();
+    const capture = page.getByRole('button', { name: 'Capture into slot 1' });
+    await capture.click();
+    await waitForStatus(page, /cannot be reached/);
+
+    const restarted = await startBridge();
+    try {
+      const replies = [];
+      page.on('response', (reply) => replies.push(`${reply.status()} ${new URL(reply.url()).pathname}`));
+      await capture.click();
+      await waitForStatus(page, /^Demo finger 1 enrolled in slot 1\./);
+      assert.deepEqual(replies, ['403 /api/demoscan/single', '200 /api/config', '200 /api/demoscan/single']);
+    } finally {
+      await restarted.stop();
+    }
+  }));
+
+test('a page of another origin may use the bridge only when --origin names that origin', async () => {
+  // The other application's own server: its page, and a copy of the client module.
+  const files = {
+    '/': ['fixtures/other-app.html', 'text/html'],
+    '/client.js': ['../../frontend/biometric/js/fingerbridge-client.js', 'text/javascript'],
+  };
+  const app = createServer(async (request, response) => {
+    const [file, type] = files[new URL(request.url, 'http://x').pathname] ?? [];
+    if (!file) return response.writeHead(404).end();
+    response.writeHead(200, { 'Content-Type': type }).end(await readFile(new URL(file, import.meta.url)));
+  });
+  await once(app.listen(0, '127.0.0.1'), 'listening');
+  const origin = `http://127.0.0.1:${app.address().port}`;
+  try {
+    await withBridge(['--origin', origin], async (page) => {
+      await page.goto(origin + '/');
+      await waitForStatus(page, /^(Done|Failed)/);
+      assert.equal(await page.getByRole('status').textContent(), 'Done: demo true, scan 320 x 480 true');
+    });
+    await withBridge(['--origin', 'https://app.example'], async (page) => {
+      // The module comes from the app's own server, so only the bridge's replies can be blocked.
+      await page.goto(origin + '/?module=/client.js');
+      await waitForStatus(page, /^Failed: Cannot reach the fingerprint bridge/);
+      // Sent without reading the reply, the request gets through: the browser withheld the reply.
+      const opaque = await page.evaluate((url) => fetch(url, { mode: 'no-cors' }).then((reply) => reply.type),
+        bridgeUrl + '/api/config');
+      assert.equal(opaque, 'opaque');
+    });
+  } finally {
+    app.close();
+  }
+});

@@ -1,0 +1,76 @@
+// Cases that need the Linux process itself.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <fstream>
+#include <thread>
+
+#include "e2e/server_process.h"
+#include "support/loopback.h"
+
+ServerLaunch serverLaunch() {
+    ServerLaunch launch;
+    launch.program = FINGERBRIDGE_BINARY;
+    // Any folder beside frontend/ serves it as ../frontend/.
+    launch.workingDirectory = FINGERBRIDGE_TESTS_DIR;
+    return launch;
+}
+
+namespace {
+
+int threadCount(pid_t pid) {
+    std::ifstream status("/proc/" + std::to_string(pid) + "/status");
+    for (std::string line; std::getline(status, line);) {
+        if (line.starts_with("Threads:")) return std::stoi(line.substr(8));
+    }
+    return -1;
+}
+
+// A burst of clients, well-behaved and not (vanishing mid-request, silent,
+// oversized), leaves every good request answered and the server back to one thread.
+TEST(LinuxProcess, ServesABurstOfHostileClientsAndGoesBackToIdle) {
+    ServerLaunch launch = serverLaunch();
+    launch.discardConsole = true;
+    ServerProcess server({}, launch);
+    server.waitUntilListening();
+    std::atomic<int> wrongReplies{0};
+    std::vector<std::thread> clients;
+    for (int client = 0; client < 16; ++client) {
+        clients.emplace_back([&wrongReplies, client] {
+            for (int round = 0; round < 40; ++round) {
+                switch ((client + round) % 4) {
+                    case 0: {
+                        std::string reply = sendRequest(8080, "GET /api/config HTTP/1.1\r\n\r\n");
+                        if (!reply.starts_with("HTTP/1.1 200 OK\r\n")) ++wrongReplies;
+                        break;
+                    }
+                    case 1: {
+                        Socket vanishing = connectToLoopback(8080);
+                        sendAll(vanishing, "POST /verify_with_template HTTP/1.1\r\nContent-Length: 900\r\n\r\nte", 62);
+                        closeSocket(vanishing);
+                        break;
+                    }
+                    case 2:
+                        closeSocket(connectToLoopback(8080));
+                        break;
+                    default: {
+                        std::string reply = sendRequest(8080, "GET / HTTP/1.1\r\n" + std::string(70000, 'x'));
+                        if (!reply.starts_with("HTTP/1.1 413 Payload Too Large\r\n")) ++wrongReplies;
+                    }
+                }
+            }
+        });
+    }
+    for (std::thread& client : clients) client.join();
+    EXPECT_EQ(wrongReplies, 0);
+    // Idle connection threads end after a short wait; a bound on waiting, not a timing check.
+    int threads = 0;
+    for (int waited = 0; waited < 200 && (threads = threadCount(server.pid())) != 1; ++waited) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    EXPECT_EQ(threads, 1);
+    EXPECT_TRUE(sendRequest(8080, "GET /api/config HTTP/1.1\r\n\r\n").starts_with("HTTP/1.1 200 OK\r\n"));
+}
+
+}  // namespace

@@ -1,0 +1,114 @@
+// The scanner contract, against a scripted library: call order, parameters
+// restored on every path, the BMP's bytes, what verification tries.
+#include <gtest/gtest.h>
+
+#include "encoding/base64.h"
+#include "scanner/connect_scanner.h"
+#include "scanner/scan_endpoint.h"
+#include "scanner/verify_endpoint.h"
+#include "support/console_lines.h"
+#include "support/scripted_scanner.h"
+
+namespace {
+
+const std::string parametersFailed = "{\"success\": false, \"message\": \"Failed to get device parameters\"}";
+const std::string scanFailed = "{\"success\": false, \"message\": \"Single scan failed or image not captured\"}";
+
+ScannerScript threeByTwo() {
+    ScannerScript script;
+    script.parameters = {{1, 3}, {2, 2}, {3, 6}, {6, 16}};
+    script.frames = {"short", "\x01\x02\x03\x04\x05\x06", "\x07\x07\x07\x07\x07\x07"};
+    script.templateWritten = "TPL";
+    return script;
+}
+
+std::string scan(const ScannerScript& script) {
+    ConsoleLines console;
+    Console lines(console.sink());
+    Scanner scanner(scriptedScanner(script));
+    Reply reply = handleScanSingle(scanner, lines);
+    EXPECT_EQ(console.out(), std::vector<std::string>{"--- Handling /api/scan/single ---"});
+    EXPECT_EQ(currentParameter(10), 7u);
+    return reply.body;
+}
+
+TEST(ScanSingle, ReturnsTheFirstFullFrameAsABottomUpBmpAndTheWrittenTemplate) {
+    const std::string body = scan(threeByTwo());
+    EXPECT_EQ(scannerCalls(), (std::vector<std::string>{"3:10=1", "4:3", "4:6", "3:5", "6", "4:1", "4:2", "3:5", "3:10=7"}));
+    EXPECT_EQ(currentParameter(5), callbackParameter(defaultScanCallback));
+    const std::string head = "{\"success\": true, \"imageBase64\": \"data:image/bmp;base64,";
+    const std::string middle = "\", \"templateBase64\": \"";
+    ASSERT_TRUE(body.starts_with(head) && body.ends_with("\"}")) << body;
+    const std::size_t split = body.find(middle);
+    const std::string bmp = decodeBase64(body.substr(head.size(), split - head.size()));
+    // The written length (3), not the capacity (16).
+    EXPECT_EQ(body.substr(split + middle.size()), encodeBase64(reinterpret_cast<const std::uint8_t*>("TPL"), 3) + "\"}");
+    const std::string header("BM\x3e\x04\0\0\0\0\0\0\x36\x04\0\0\x28\0\0\0\x03\0\0\0\x02\0\0\0\x01\0\x08\0", 30);
+    ASSERT_EQ(bmp.size(), 1086u);
+    EXPECT_EQ(bmp.substr(0, 30), header);
+    EXPECT_EQ(bmp.substr(30, 24), std::string(24, '\0'));
+    EXPECT_EQ(bmp.substr(54 + 4 * 200, 4), std::string("\xc8\xc8\xc8\0", 4));  // grey ramp
+    EXPECT_EQ(bmp.substr(1078), std::string("\x04\x05\x06\x00\x01\x02\x03\x00", 8));
+}
+
+TEST(ScanSingle, AnswersEveryFailureAndRestoresParameters) {
+    const std::tuple<const char*, void (*)(ScannerScript&), std::string, bool> cases[] = {
+        {"frame size unreadable", [](ScannerScript& s) { s.getStatus[3] = 9; }, parametersFailed, false},
+        {"capacity unreadable", [](ScannerScript& s) { s.getStatus[6] = 9; }, parametersFailed, false},
+        {"capture fails", [](ScannerScript& s) { s.captureStatus = 5; }, scanFailed, true},
+        {"no frame of the size", [](ScannerScript& s) { s.frames = {"short"}; }, scanFailed, true},
+        {"frame without its state bit", [](ScannerScript& s) { s.frameStateBits = 2; }, scanFailed, true},
+        {"width and height disagree with size", [](ScannerScript& s) { s.parameters[1] = 2; }, scanFailed, true},
+    };
+    for (const auto& [name, change, body, callbackWasSet] : cases) {
+        ScannerScript script = threeByTwo();
+        change(script);
+        EXPECT_EQ(scan(script), body) << name;
+        EXPECT_EQ(currentParameter(5), callbackWasSet ? callbackParameter(defaultScanCallback) : 0u) << name;
+    }
+}
+
+TEST(ScanSingle, NeverReadsATemplateBeyondItsCapacity) {
+    ScannerScript script = threeByTwo();
+    script.parameters[6] = 4;
+    script.templateWritten = "0123456789";  // the library claims more than it was given
+    EXPECT_TRUE(scan(script).ends_with("\"templateBase64\": \"MDEyMw==\"}"));
+}
+
+TEST(VerifyWithTemplate, TriesUsableTemplatesInOrderUntilOneMatches) {
+    ScannerScript script;
+    script.verifyResults = {{9, 1}, {0, 0}, {0, 1}};  // a failing call, a mismatch, a match
+    ConsoleLines console;
+    Console lines(console.sink());
+    Scanner scanner(scriptedScanner(script));
+    Reply reply = handleVerifyWithTemplate(
+        scanner, lines, "template1=QUJD&template2=&template3=%%&template4=R0hJ&template5=REVG&template6=SktM");
+    EXPECT_EQ(reply.body, "{\"success\": true, \"verified\": true}");
+    EXPECT_EQ(verifiedTemplates(), (std::vector<std::string>{"ABC", "GHI", "DEF"}));
+    EXPECT_EQ(console.err(), std::vector<std::string>{"Error decoding base64 template: Input is not valid base64-encoded data."});
+    EXPECT_EQ(scannerCalls(), (std::vector<std::string>{"7", "7", "7"}));  // no parameter is set
+}
+
+TEST(ConnectScanner, OpensSetsStartupParametersAndReportsWhatStopsIt) {
+    const std::tuple<const char*, void (*)(ScannerScript&), bool, std::size_t> cases[] = {
+        {"all succeed", [](ScannerScript&) {}, true, 5},
+        {"open fails", [](ScannerScript& s) { s.openStatus = 1; }, false, 2},
+        {"2001 fails, ignored", [](ScannerScript& s) { s.setStatus[2001] = 1; }, true, 5},
+        {"4 fails", [](ScannerScript& s) { s.setStatus[4] = 1; }, false, 4},
+        {"9 fails", [](ScannerScript& s) { s.setStatus[9] = 1; }, false, 5},
+    };
+    const std::vector<std::string> all{"2", "1", "3:2001=0", "3:4=1", "3:9=0"};
+    for (const auto& [name, change, connects, calls] : cases) {
+        ScannerScript script;
+        change(script);
+        ConsoleLines console;
+        Console lines(console.sink());
+        EXPECT_EQ(connectScanner(scriptedScanner(script), lines), connects) << name;
+        EXPECT_EQ(scannerCalls(), std::vector<std::string>(all.begin(), all.begin() + calls)) << name;
+        EXPECT_EQ(connects ? console.out() : console.err(),
+                  std::vector<std::string>{connects ? "Futronic device connected automatically."
+                                                    : "Failed to connect to Futronic device automatically."});
+    }
+}
+
+}  // namespace

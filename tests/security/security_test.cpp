@@ -1,0 +1,71 @@
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <memory>
+
+#include "security/csrf_token_store.h"
+#include "security/host_check.h"
+
+namespace {
+
+constexpr MonotonicNanos hour = 3'600'000'000'000;
+
+// A clock the test moves by hand.
+struct FakeClock {
+    std::shared_ptr<std::atomic<MonotonicNanos>> now = std::make_shared<std::atomic<MonotonicNanos>>(1'000);
+    MonotonicClock function() const {
+        return [now = now] { return now->load(); };
+    }
+};
+
+TEST(TokenStore, AcceptsATokenUntilItIsADayOldThenForgetsIt) {
+    FakeClock clock;
+    CsrfTokenStore store(clock.function());
+    const std::string token = store.issue();
+    EXPECT_GE(token.size(), 32u);
+    EXPECT_LE(token.size(), 64u);
+    EXPECT_EQ(token.find_first_not_of("0123456789abcdef"), std::string::npos);
+    const std::pair<MonotonicNanos, bool> steps[] = {
+        {0, true}, {23 * hour, true}, {hour - 1, true},  // 24 h less 1 ns
+        {1, false},                                      // exactly 24 h: expired and erased
+        {-10, false},                                    // gone for good, even were it younger
+    };
+    for (const auto& [advance, accepted] : steps) {
+        *clock.now += advance;
+        EXPECT_EQ(store.accept(token), accepted) << *clock.now;
+    }
+    EXPECT_FALSE(store.accept(""));
+    EXPECT_FALSE(store.accept(token.substr(1)));
+}
+
+TEST(TokenStore, IssuingPurgesExpiredTokensAndMakesRoomAtCapacity) {
+    FakeClock clock;
+    CsrfTokenStore store(clock.function(), 3);
+    const std::string oldest = store.issue();
+    *clock.now += 24 * hour + 1;
+    store.issue();
+    EXPECT_EQ(store.size(), 1u);  // the day-old one went
+    *clock.now += 1000;
+    const std::string second = store.issue();
+    *clock.now += 1000;
+    const std::string third = store.issue();
+    *clock.now += 1000;
+    const std::string fourth = store.issue();
+    EXPECT_EQ(store.size(), 3u);
+    EXPECT_FALSE(store.accept(oldest));
+    EXPECT_TRUE(store.accept(second) && store.accept(third) && store.accept(fourth));
+}
+
+TEST(HostCheck, AllowsOnlyLoopbackNames) {
+    const std::pair<std::string, bool> hosts[] = {
+        {"127.0.0.1", true},       {"127.0.0.1:8080", true}, {"LocalHost:8080", true}, {"[::1]:8080", true},
+        {"localhost", true},       {"rebind.example", false}, {"localhost.example", false},
+        {"127.0.0.1:80a", false},  {"127.0.0.2", false},      {"", false},
+    };
+    for (const auto& [host, allowed] : hosts) EXPECT_EQ(isLoopbackHost(host), allowed) << host;
+    EXPECT_EQ(findForeignHost("GET / HTTP/1.1\r\nhost:  evil.example \r\nX: 1"), "evil.example");
+    EXPECT_EQ(findForeignHost("GET / HTTP/1.1\r\nHost: localhost\r\nHOST: evil.example"), "evil.example");
+    EXPECT_EQ(findForeignHost("GET /Host: evil HTTP/1.1\r\nX-Host: evil.example"), std::nullopt);
+}
+
+}  // namespace

@@ -1,0 +1,54 @@
+#include <gtest/gtest.h>
+
+#include "scanner/connect_scanner.h"
+#include "scanner/simulated_scanner.h"
+#include "server/respond.h"
+#include "support/console_lines.h"
+#include "support/reply_table.h"
+
+namespace {
+
+// respond() with the simulated scanner, as the Linux binary runs it.
+class InProcess : public ServerUnderTest {
+public:
+    explicit InProcess(std::string origin) : origin_(std::move(origin)) {}
+    std::string exchange(const std::string& request) override {
+        ReplyBytes reply = respond(services, request, origin_);
+        return reply.head + reply.body;
+    }
+    std::vector<std::string> outLines(std::size_t count) override { return take(console.out(), outRead_, count); }
+    std::vector<std::string> errLines(std::size_t count) override { return take(console.err(), errRead_, count); }
+
+    ConsoleLines console;
+    Services services{simulatedScannerLibrary(), console.sink()};
+
+private:
+    static std::vector<std::string> take(const std::vector<std::string>& all, std::size_t& read, std::size_t count) {
+        std::vector<std::string> lines;
+        for (; lines.size() < count; ++read) lines.push_back(read < all.size() ? all[read] : "");
+        return lines;
+    }
+    std::string origin_;
+    std::size_t outRead_ = 0;
+    std::size_t errRead_ = 0;
+};
+
+TEST(Respond, AnswersEveryRequestOfTheTable) {
+    InProcess server("https://app.example");
+    ASSERT_TRUE(connectScanner(server.services.scanner.library, server.services.console));
+    server.outLines(1);
+    runReplyTable(server, "https://app.example");
+    // Nothing printed beyond what the table expects.
+    EXPECT_EQ(server.outLines(1), std::vector<std::string>{""});
+    EXPECT_EQ(server.errLines(1), std::vector<std::string>{""});
+}
+
+TEST(Respond, SendsNothingForNothingAndDrainsAfterARefusalUnread) {
+    InProcess server("*");
+    EXPECT_EQ(server.exchange(""), "");
+    EXPECT_FALSE(respond(server.services, "GET / HTTP/1.1\r\n\r\n", "*").drainUnreadInput);
+    EXPECT_TRUE(respond(server.services, "GET / HTTP/1.1\r\nContent-Length: 9999999\r\n\r\n", "*").drainUnreadInput);
+    EXPECT_TRUE(respond(server.services, std::string(64 * 1024, 'x'), "*").drainUnreadInput);
+}
+
+}  // namespace

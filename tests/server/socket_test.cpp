@@ -1,0 +1,85 @@
+// What only a real connection shows: requests in pieces, clients that vanish
+// or stay silent, a failing handler, concurrent scans.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <thread>
+
+#include "support/console_lines.h"
+#include "support/loopback.h"
+#include "support/scripted_scanner.h"
+
+namespace {
+
+const std::string verifiedReply = "{\"success\": true, \"verified\": true}";
+
+std::string tokenFrom(int port) {
+    std::string reply = sendRequest(port, "GET /api/config HTTP/1.1\r\n\r\n");
+    std::string body = reply.substr(reply.find("\r\n\r\n") + 4);  // {"csrfToken": "..."}
+    return body.substr(15, body.size() - 17);
+}
+
+TEST(Socket, ReadsABodyThatArrivesInPieces) {
+    Services services(scriptedScanner());
+    TestServer server(services);
+    const std::string templ = "Template2_" + std::string(90, 'B') + "==";
+    const std::string body = "template1=" + templ;
+    Socket client = connectToLoopback(server.port());
+    const std::string head = "POST /demoverify_with_template HTTP/1.1\r\nX-CSRF-Token: " + tokenFrom(server.port()) +
+                             "\r\nContent-Length: " + std::to_string(body.size()) + "\r\n\r\n";
+    // Header and body in separate segments, the header itself split too.
+    for (const std::string& piece : {head.substr(0, 7), head.substr(7), body.substr(0, 30), body.substr(30)}) {
+        sendAll(client, piece.data(), piece.size());
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    std::string reply = readUntilClosed(client);
+    closeSocket(client);
+    EXPECT_TRUE(reply.ends_with(verifiedReply)) << reply;
+}
+
+TEST(Socket, SurvivesSilentAndVanishingClientsAndAFailingHandler) {
+    ConsoleLines console;
+    ScannerScript throwing;
+    throwing.captureThrows = true;
+    Services services(scriptedScanner(throwing), console.sink());
+    TestServer server(services);
+    closeSocket(connectToLoopback(server.port()));
+    Socket vanishing = connectToLoopback(server.port());
+    sendAll(vanishing, "POST /verify_with_template HTTP/1.1\r\nContent-Length: 100\r\n\r\nte", 60);
+    closeSocket(vanishing);
+    const std::string token = tokenFrom(server.port());
+    // The library throws: that connection closes unanswered, nothing else.
+    EXPECT_EQ(sendRequest(server.port(), "GET /api/scan/single HTTP/1.1\r\nX-CSRF-Token: " + token + "\r\n\r\n"), "");
+    EXPECT_TRUE(sendRequest(server.port(), "GET /api/config HTTP/1.1\r\n\r\n").starts_with("HTTP/1.1 200 OK\r\n"));
+}
+
+TEST(Socket, RepliesToAnOversizedRequestWhileItIsStillArriving) {
+    Services services(scriptedScanner());
+    TestServer server(services);
+    Socket client = connectToLoopback(server.port());
+    std::string request = "POST /verify_with_template HTTP/1.1\r\nContent-Length: 3000000\r\n\r\n";
+    request += std::string(512 * 1024, 'a');
+    sendAll(client, request.data(), request.size());
+    std::string reply = readUntilClosed(client);
+    closeSocket(client);
+    EXPECT_TRUE(reply.starts_with("HTTP/1.1 413 Payload Too Large\r\n")) << reply.substr(0, 100);
+}
+
+TEST(Socket, ConcurrentScansNeverInterleave) {
+    ScannerScript script;
+    script.parameters = {{1, 2}, {2, 2}, {3, 4}, {6, 8}};
+    script.frames = {"abcd", "efgh"};
+    script.templateWritten = "T";
+    Services services(scriptedScanner(script));
+    TestServer server(services);
+    const std::string scan = "GET /api/scan/single HTTP/1.1\r\nX-CSRF-Token: " + tokenFrom(server.port()) + "\r\n\r\n";
+    std::vector<std::thread> clients;
+    for (int i = 0; i < 6; ++i) clients.emplace_back([&] { sendRequest(server.port(), scan); });
+    for (std::thread& client : clients) client.join();
+    const std::vector<std::string> one{"3:10=1", "4:3", "4:6", "3:5", "6", "4:1", "4:2", "3:5", "3:10=7"};
+    std::vector<std::string> expected;
+    for (int i = 0; i < 6; ++i) expected.insert(expected.end(), one.begin(), one.end());
+    EXPECT_EQ(scannerCalls(), expected);
+}
+
+}  // namespace

@@ -1,0 +1,175 @@
+#include "support/reply_table.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <iterator>
+
+namespace {
+
+struct ReplyCase {
+    std::string name;
+    std::string request;
+    std::string reply;
+    std::vector<std::string> out;
+    std::vector<std::string> err;
+};
+
+struct Placeholder {
+    std::string_view name;
+    std::string_view characters;
+    std::size_t least;
+    std::size_t most;
+};
+
+constexpr Placeholder placeholders[] = {
+    {"{token}", "0123456789abcdef", 32, 64},
+    {"{digits}", "0123456789", 1, 10},
+    {"{base64}", "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/=", 0, std::string_view::npos},
+};
+
+std::string replaced(std::string text, const std::string& from, const std::string& to) {
+    for (std::size_t at = 0; (at = text.find(from, at)) != std::string::npos; at += to.size()) {
+        text.replace(at, from.size(), to);
+    }
+    return text;
+}
+
+const std::string demoTemplate1 = "Template1_AA--" + std::string(84, 'A') + "==";
+const std::string demoTemplate2 = "Template2_" + std::string(90, 'B') + "==";
+
+std::vector<ReplyCase> replyCases(const std::string& origin) {
+    auto reply = [&origin](const std::string& status, const std::string& type, const std::string& body) {
+        return status + "\r\nContent-Type: " + type + "\r\nAccess-Control-Allow-Origin: " + origin +
+               "\r\nContent-Length: " + std::to_string(body.size()) + "\r\n\r\n" + body;
+    };
+    auto json = [&reply](const std::string& body) { return reply("HTTP/1.1 200 OK", "application/json", body); };
+    // A body whose length varies with what it holds.
+    auto varyingJson = [&json](const std::string& body) {
+        std::string pattern = json(body);
+        return replaced(pattern, "Content-Length: " + std::to_string(body.size()), "Content-Length: {digits}");
+    };
+    auto get = [](const std::string& path, const std::string& headers = "X-CSRF-Token: {token}\r\n") {
+        return "GET " + path + " HTTP/1.1\r\nHost: 127.0.0.1:8080\r\n" + headers + "\r\n";
+    };
+    auto post = [](const std::string& path, const std::string& body, const std::string& token = "{token}") {
+        return "POST " + path + " HTTP/1.1\r\nX-CSRF-Token: " + token +
+               "\r\nContent-Type: application/x-www-form-urlencoded\r\nContent-Length: " +
+               std::to_string(body.size()) + "\r\n\r\n" + body;
+    };
+    auto passed = [](const std::string& path) { return "CSRF check PASSED for " + path; };
+    const std::string csrfRefused = reply("HTTP/1.1 403 Forbidden", "application/json",
+        "{\"success\": false, \"message\": \"CSRF token mismatch, missing, or expired.\"}");
+    const std::string notFound = reply("HTTP/1.1 404 Not Found", "text/plain", "404 Not Found");
+    const std::string page = reply("HTTP/1.1 200 OK", "text/html", frontendFile("biometric/scan.html"));
+    const std::string verified = json("{\"success\": true, \"verified\": true}");
+    const std::string notVerified = json(
+        "{\"success\": true, \"verified\": false, \"message\": \"Verification failed: No matching fingerprint found.\"}");
+    const std::string demoScan = "--- Handling /api/demoscan/single ---";
+    const std::string demoVerify = "--- Handling /demoverify_with_template POST ---";
+    const std::string verify = "--- Handling /verify_with_template POST (four fingers) ---";
+    return {
+        {"preflight: any path, no token, any Host", "OPTIONS /api/scan/single HTTP/1.1\r\nHost: rebind.example\r\n\r\n",
+         "HTTP/1.1 200 OK\r\nAccess-Control-Allow-Origin: " + origin +
+             "\r\nAccess-Control-Allow-Methods: GET, POST, OPTIONS\r\n"
+             "Access-Control-Allow-Headers: Content-Type, X-CSRF-Token\r\nContent-Length: 0\r\n\r\n"},
+        {"token issued, by POST too", "POST /api/config HTTP/1.1\r\n\r\n",
+         varyingJson("{\"csrfToken\": \"{token}\"}"),
+         {"New CSRF Token Generated and Stored: {token}"}},
+        {"scan without a token", get("/api/scan/single", ""), csrfRefused, {},
+         {"CSRF check FAILED for /api/scan/single (Token: '')"}},
+        {"verify with a token never issued", post("/verify_with_template", "template1=QUJD", "0123"), csrfRefused, {},
+         {"CSRF check FAILED for /verify_with_template (Token: '0123')"}},
+        {"token under a lower-case name", get("/api/demoscan/single?finger=1", "x-csrf-token: {token}\r\n"),
+         csrfRefused, {}, {"CSRF check FAILED for /api/demoscan/single?finger=1 (Token: '')"}},
+        {"foreign Host, before the token check", get("/api/scan/single", "Host: rebind.example:8080\r\n"),
+         reply("HTTP/1.1 403 Forbidden", "application/json", "{\"success\": false, \"message\": \"Host not allowed.\"}"),
+         {}, {"Host check FAILED for /api/scan/single (Host: 'rebind.example:8080')"}},
+        {"only /api/config itself is unprotected", get("/api/config?x=1"), notFound, {passed("/api/config?x=1")}},
+        {"demo scan, token among spaces and tabs", get("/api/demoscan/single?finger=2", "X-CSRF-Token: \t{token} \t\r\n"),
+         json("{\"success\": true, \"imageBase64\": \"\", \"templateBase64\": \"" + demoTemplate2 + "\"}"),
+         {passed("/api/demoscan/single?finger=2"), demoScan}},
+        {"demo scan, no finger", get("/api/demoscan/single"),
+         json("{\"success\": false, \"message\": \"Missing finger parameter.\"}"), {passed("/api/demoscan/single"), demoScan}},
+        {"demo scan, finger not a number", get("/api/demoscan/single?finger=x1"),
+         json("{\"success\": false, \"message\": \"Invalid finger parameter.\"}"),
+         {passed("/api/demoscan/single?finger=x1"), demoScan}},
+        {"demo scan, no such finger", get("/api/demoscan/single?finger=5"),
+         json("{\"success\": false, \"message\": \"Invalid finger index.\"}"),
+         {passed("/api/demoscan/single?finger=5"), demoScan}},
+        {"demo verify, second field, percent-encoded pads",
+         post("/demoverify_with_template", "x=1&&template9=" + replaced(demoTemplate1, "==", "%3D%3D") + "&"), verified,
+         {passed("/demoverify_with_template"), demoVerify}},
+        {"demo verify, unknown template", post("/demoverify_with_template", "Template1=" + demoTemplate1 + "&template=QUJD"),
+         notVerified, {passed("/demoverify_with_template"), demoVerify}},
+        {"scan", get("/api/scan/single"),
+         varyingJson("{\"success\": true, \"imageBase64\": \"data:image/bmp;base64,Qk{base64}\", "
+                     "\"templateBase64\": \"{base64}\"}"),
+         {passed("/api/scan/single"), "--- Handling /api/scan/single ---"}},
+        {"verify, bytes that are no template", post("/verify_with_template", "template1=QUJD"), notVerified,
+         {passed("/verify_with_template"), verify}},
+        {"verify, a template that is not Base64", post("/verify_with_template", "template1=A&template2="), notVerified,
+         {passed("/verify_with_template"), verify},
+         {"Error decoding base64 template: Input is not valid base64-encoded data."}},
+        {"verify path by GET goes to the files", get("/verify_with_template"), notFound, {passed("/verify_with_template")}},
+        {"declared body over 1 MiB", "POST /demoverify_with_template HTTP/1.1\r\nContent-Length: 1048577\r\n\r\n",
+         reply("HTTP/1.1 413 Payload Too Large", "application/json",
+               "{\"success\": false, \"message\": \"Request too large.\"}")},
+        {"start page", get("/", ""), page},
+        {"start page by name", get("/scan.html", ""), page},
+        {"no space at all: the start page", "GET\r\n\r\n", page},
+        {"script", get("/js/status.js", ""),
+         reply("HTTP/1.1 200 OK", "application/javascript", frontendFile("biometric/js/status.js"))},
+        {"missing file", get("/no-such-page.html", ""), notFound},
+        {"empty target", "GET  HTTP/1.1\r\n\r\n", notFound},
+        {"climbing out of the tree", get("/../../frontend/biometric/scan.html", ""), notFound},
+        {"climbing out with backslashes", get("/..\\..\\frontend\\biometric\\scan.html", ""), notFound},
+    };
+}
+
+}  // namespace
+
+bool matchesPattern(std::string_view pattern, std::string_view text) {
+    while (!pattern.empty()) {
+        const Placeholder* found = nullptr;
+        for (const Placeholder& placeholder : placeholders) {
+            if (pattern.starts_with(placeholder.name)) found = &placeholder;
+        }
+        if (found == nullptr) {
+            if (text.empty() || text.front() != pattern.front()) return false;
+            pattern.remove_prefix(1);
+            text.remove_prefix(1);
+            continue;
+        }
+        // Greedy: every placeholder is followed by a character outside its class.
+        std::size_t run = std::min(text.find_first_not_of(found->characters), text.size());
+        if (run < found->least || run > found->most) return false;
+        pattern.remove_prefix(found->name.size());
+        text.remove_prefix(run);
+    }
+    return text.empty();
+}
+
+std::string frontendFile(const std::string& relativePath) {
+    std::ifstream file(std::string(FINGERBRIDGE_FRONTEND_DIR) + "/" + relativePath, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(file), {});
+}
+
+void runReplyTable(ServerUnderTest& server, const std::string& origin) {
+    const std::string config = server.exchange("GET /api/config HTTP/1.1\r\n\r\n");
+    const std::string key = "{\"csrfToken\": \"";
+    const std::size_t at = config.find(key);
+    ASSERT_NE(at, std::string::npos) << config;
+    const std::string token = config.substr(at + key.size(), config.size() - at - key.size() - 2);
+    server.outLines(1);
+    for (const ReplyCase& c : replyCases(origin)) {
+        SCOPED_TRACE(c.name);
+        const std::string got = server.exchange(replaced(c.request, "{token}", token));
+        EXPECT_TRUE(matchesPattern(c.reply, got)) << "expected: " << c.reply.substr(0, 300)
+                                                   << "\ngot: " << got.substr(0, 300);
+        const std::vector<std::string> out = server.outLines(c.out.size());
+        const std::vector<std::string> err = server.errLines(c.err.size());
+        for (std::size_t i = 0; i < c.out.size(); ++i) EXPECT_TRUE(matchesPattern(c.out[i], out.at(i))) << out.at(i);
+        for (std::size_t i = 0; i < c.err.size(); ++i) EXPECT_TRUE(matchesPattern(c.err[i], err.at(i))) << err.at(i);
+    }
+}
