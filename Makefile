@@ -8,21 +8,36 @@ ARGS ?=
 WIN64_DIR ?= build-win64
 WIN32_DIR ?= build-win32
 
-.PHONY: all build run test test-unit test-sanitized test-windows-compile test-windows32-compile \
+.PHONY: all configure build server setup run test test-unit test-sanitized test-windows-compile test-windows32-compile \
         dist-windows test-thread fuzz clean
 
 all: build
 
-build:
+configure:
 	cmake -S . -B $(BUILD_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo
+
+build: configure
 	cmake --build $(BUILD_DIR) -j $(JOBS)
 
+server: configure
+	cmake --build $(BUILD_DIR) -j $(JOBS) --target fingerbridge
+
 # The server finds the frontend at ../frontend/, so it starts from the build folder.
-run: build
+run: server
 	cd $(BUILD_DIR) && ./fingerbridge $(ARGS)
 
+# Installs what the tests need (as root on Debian) or names the command to run.
+setup:
+	bash .ci/setup
+
 # The plain build's wine suite already builds and runs the 64-bit Windows tree.
-test: test-unit test-sanitized test-windows32-compile test-thread fuzz
+# Each step needs the one before it to have passed; setup comes first.
+test: setup
+	$(MAKE) test-unit
+	$(MAKE) test-sanitized
+	$(MAKE) test-windows32-compile
+	$(MAKE) test-thread
+	$(MAKE) fuzz
 
 # The tree must also compile for 64- and 32-bit Windows (where the vendor library
 # and the stand-in the wine suite loads use stdcall), zip and import check included.
@@ -45,19 +60,19 @@ dist-windows:
 	@echo "dist/fingerbridge-windows.zip"
 
 test-unit: build
-	cd $(BUILD_DIR) && ctest -j $(JOBS) --output-on-failure
+	cd $(BUILD_DIR) && ctest -j $(JOBS) --output-on-failure --no-tests=error
 
 test-sanitized:
 	cmake -S . -B $(ASAN_DIR) -DCMAKE_BUILD_TYPE=Debug -DFINGERBRIDGE_SANITIZE=ON
 	cmake --build $(ASAN_DIR) -j $(JOBS)
-	cd $(ASAN_DIR) && ctest -j $(JOBS) --output-on-failure
+	cd $(ASAN_DIR) && ctest -j $(JOBS) --output-on-failure --no-tests=error
 
 # The concurrency tests (token store, scanner lock, many connections) under ThreadSanitizer.
 TSAN_DIR ?= build-tsan
 test-thread:
 	cmake -S . -B $(TSAN_DIR) -DCMAKE_BUILD_TYPE=Debug -DFINGERBRIDGE_SANITIZE_THREAD=ON
 	cmake --build $(TSAN_DIR) -j $(JOBS) --target server_tests security_tests scanner_tests
-	cd $(TSAN_DIR)/tests && ./server_tests && ./security_tests && ./scanner_tests
+	cd tests && for suite in server security scanner; do $(abspath $(TSAN_DIR))/tests/$${suite}_tests || exit 1; done
 
 # Every libFuzzer target for FUZZ_SECONDS each (clang, ASan+UBSan).
 FUZZ_DIR ?= build-fuzz

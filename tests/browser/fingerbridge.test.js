@@ -25,7 +25,7 @@ after(() => browser?.close());
 function startBridge(args = []) {
   // The server serves ../frontend/, so it runs from the build folder in the repository's root.
   const child = spawn(process.env.FINGERBRIDGE_BINARY, args,
-    { cwd: process.env.FINGERBRIDGE_BUILD_DIR, stdio: ['ignore', 'pipe', 'pipe'] });
+    { cwd: process.env.FINGERBRIDGE_WORK_DIR, stdio: ['ignore', 'pipe', 'pipe'] });
   const stderr = [];
   createInterface({ input: child.stderr }).on('line', (line) => stderr.push(line));
   // 'close' comes after the pipes are drained, so the whole standard error is there.

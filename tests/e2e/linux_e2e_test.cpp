@@ -30,9 +30,8 @@ int threadCount(pid_t pid) {
 // A burst of clients, well-behaved and not (vanishing mid-request, silent,
 // oversized), leaves every good request answered and the server back to one thread.
 TEST(LinuxProcess, ServesABurstOfHostileClientsAndGoesBackToIdle) {
-    ServerLaunch launch = serverLaunch();
-    launch.discardConsole = true;
-    ServerProcess server({}, launch);
+    // The burst prints far less than a pipe holds, so the console need not be read meanwhile.
+    ServerProcess server;
     server.waitUntilListening();
     std::atomic<int> wrongReplies{0};
     std::vector<std::thread> clients;

@@ -18,7 +18,6 @@ struct ServerLaunch {
     std::vector<std::pair<std::string, std::string>> environment;  // added to the test's own
     std::string lineEnd = "\n";                 // how the server's console ends a line
     int lineTimeoutMs = 10000;                  // the longest wait for one console line
-    bool discardConsole = false;                // unread under load, it would stall the server
 };
 
 // The launch a test program's shared cases run against; each program that

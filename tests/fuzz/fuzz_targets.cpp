@@ -4,10 +4,7 @@
 #include <stdexcept>
 #include <string>
 
-#include "demo/finger_number.h"
 #include "encoding/base64.h"
-#include "encoding/form_templates.h"
-#include "encoding/url_decode.h"
 #include "http/request.h"
 #include "scanner/unavailable_library.h"
 #include "server/respond.h"
@@ -58,27 +55,6 @@ void fuzzBase64(const std::uint8_t* data, std::size_t size) {
         require(decoded.size() <= (size + 3) / 4 * 3);
     } catch (const std::runtime_error& error) {
         require(std::string(error.what()) == invalidBase64Message);
-    }
-}
-
-void fuzzUrlDecode(const std::uint8_t* data, std::size_t size) {
-    std::string decoded = urlDecode(asText(data, size));
-    require(decoded.size() <= size);
-    if (asText(data, size).find('%') == std::string_view::npos) require(decoded == asText(data, size));
-}
-
-void fuzzFormTemplates(const std::uint8_t* data, std::size_t size) {
-    std::size_t total = 0;
-    for (const std::string& value : extractTemplateValues(asText(data, size))) total += value.size();
-    require(total <= size);
-}
-
-void fuzzFingerNumber(const std::uint8_t* data, std::size_t size) {
-    FingerNumber finger = readFingerNumber(asText(data, size));
-    std::string text(asText(data, size));
-    if (finger.reading == FingerReading::number) {
-        // Whatever std::stoi reads, the same number comes out.
-        require(std::stoll(text) == finger.value);
     }
 }
 

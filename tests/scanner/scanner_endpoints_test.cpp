@@ -27,7 +27,7 @@ std::string scan(const ScannerScript& script) {
     Console lines(console.sink());
     Scanner scanner(scriptedScanner(script));
     Reply reply = handleScanSingle(scanner, lines);
-    EXPECT_EQ(console.out(), std::vector<std::string>{"--- Handling /api/scan/single ---"});
+    EXPECT_EQ(console.out, std::vector<std::string>{"--- Handling /api/scan/single ---"});
     EXPECT_EQ(currentParameter(10), 7u);
     return reply.body;
 }
@@ -85,7 +85,7 @@ TEST(VerifyWithTemplate, TriesUsableTemplatesInOrderUntilOneMatches) {
         scanner, lines, "template1=QUJD&template2=&template3=%%&template4=R0hJ&template5=REVG&template6=SktM");
     EXPECT_EQ(reply.body, "{\"success\": true, \"verified\": true}");
     EXPECT_EQ(verifiedTemplates(), (std::vector<std::string>{"ABC", "GHI", "DEF"}));
-    EXPECT_EQ(console.err(), std::vector<std::string>{"Error decoding base64 template: Input is not valid base64-encoded data."});
+    EXPECT_EQ(console.err, std::vector<std::string>{"Error decoding base64 template: Input is not valid base64-encoded data."});
     EXPECT_EQ(scannerCalls(), (std::vector<std::string>{"7", "7", "7"}));  // no parameter is set
 }
 
@@ -105,7 +105,7 @@ TEST(ConnectScanner, OpensSetsStartupParametersAndReportsWhatStopsIt) {
         Console lines(console.sink());
         EXPECT_EQ(connectScanner(scriptedScanner(script), lines), connects) << name;
         EXPECT_EQ(scannerCalls(), std::vector<std::string>(all.begin(), all.begin() + calls)) << name;
-        EXPECT_EQ(connects ? console.out() : console.err(),
+        EXPECT_EQ(connects ? console.out : console.err,
                   std::vector<std::string>{connects ? "Futronic device connected automatically."
                                                     : "Failed to connect to Futronic device automatically."});
     }

@@ -16,21 +16,21 @@ public:
         ReplyBytes reply = respond(services, request, origin_);
         return reply.head + reply.body;
     }
-    std::vector<std::string> outLines(std::size_t count) override { return take(console.out(), outRead_, count); }
-    std::vector<std::string> errLines(std::size_t count) override { return take(console.err(), errRead_, count); }
+    std::vector<std::string> outLines(std::size_t count) override { return take(console.out, count); }
+    std::vector<std::string> errLines(std::size_t count) override { return take(console.err, count); }
 
     ConsoleLines console;
     Services services{simulatedScannerLibrary(), console.sink()};
 
 private:
-    static std::vector<std::string> take(const std::vector<std::string>& all, std::size_t& read, std::size_t count) {
-        std::vector<std::string> lines;
-        for (; lines.size() < count; ++read) lines.push_back(read < all.size() ? all[read] : "");
-        return lines;
+    // The first count lines not taken yet, "" for each missing one.
+    static std::vector<std::string> take(std::vector<std::string>& lines, std::size_t count) {
+        lines.resize(std::max(lines.size(), count));
+        std::vector<std::string> taken(lines.begin(), lines.begin() + static_cast<long>(count));
+        lines.erase(lines.begin(), lines.begin() + static_cast<long>(count));
+        return taken;
     }
     std::string origin_;
-    std::size_t outRead_ = 0;
-    std::size_t errRead_ = 0;
 };
 
 TEST(Respond, AnswersEveryRequestOfTheTable) {

@@ -22,6 +22,11 @@ State& state() {
     return *instance;
 }
 
+ScannerStatus statusFor(const std::map<std::uint32_t, ScannerStatus>& statuses, std::uint32_t id) {
+    auto found = statuses.find(id);
+    return found == statuses.end() ? 0 : found->second;
+}
+
 ScannerStatus SCANNER_API closeSession() {
     std::lock_guard lock(state().mutex);
     state().calls.push_back("2");
@@ -39,52 +44,42 @@ ScannerStatus SCANNER_API setParameter(std::uint32_t id, std::uintptr_t value) {
     // Callback addresses vary from run to run; only the other values are logged.
     state().calls.push_back("3:" + std::to_string(id) + (id == scannerParameter::callback ? "" : "=" + std::to_string(value)));
     state().setValues[id] = value;
-    auto found = state().script.setStatus.find(id);
-    return found == state().script.setStatus.end() ? 0 : found->second;
+    return statusFor(state().script.setStatus, id);
 }
 
 ScannerStatus SCANNER_API getParameter(std::uint32_t id, std::uintptr_t* value) {
     std::lock_guard lock(state().mutex);
     state().calls.push_back("4:" + std::to_string(id));
-    auto status = state().script.getStatus.find(id);
-    if (status != state().script.getStatus.end() && status->second != 0) return status->second;
     *value = state().script.parameters[id];
-    return 0;
+    return statusFor(state().script.getStatus, id);
 }
 
 ScannerStatus SCANNER_API capture(void* context, std::uint32_t, ScannerData* templ) {
-    std::vector<std::string> frames;
-    std::uint32_t bits = 0;
-    ScannerCallback callback = nullptr;
-    {
-        std::lock_guard lock(state().mutex);
-        state().calls.push_back("6");
-        if (state().script.captureThrows) throw std::runtime_error("scripted failure");
-        frames = state().script.frames;
-        bits = state().script.frameStateBits;
-        callback = reinterpret_cast<ScannerCallback>(state().setValues[scannerParameter::callback]);
-    }
-    for (std::string& frame : frames) {
+    std::unique_lock lock(state().mutex);
+    state().calls.push_back("6");
+    if (state().script.captureThrows) throw std::runtime_error("scripted failure");
+    const ScannerScript script = state().script;
+    auto callback = reinterpret_cast<ScannerCallback>(state().setValues[scannerParameter::callback]);
+    lock.unlock();
+    for (std::string frame : script.frames) {
         ScannerFrame delivered{{0, 0}, {static_cast<std::uint32_t>(frame.size()), frame.data()}};
         std::uint32_t response = 0;
-        if (callback != nullptr) callback(context, bits, &response, 0, &delivered);
+        if (callback != nullptr) callback(context, script.frameStateBits, &response, 0, &delivered);
         // Gives a concurrent request the chance to interfere, were the server not serialising.
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
-    std::lock_guard lock(state().mutex);
-    const std::string& made = state().script.templateWritten;
-    std::memcpy(templ->data, made.data(), std::min<std::size_t>(made.size(), templ->size));
-    templ->size = static_cast<std::uint32_t>(made.size());
-    return state().script.captureStatus;
+    std::memcpy(templ->data, script.templateWritten.data(), std::min<std::size_t>(script.templateWritten.size(), templ->size));
+    templ->size = static_cast<std::uint32_t>(script.templateWritten.size());
+    return script.captureStatus;
 }
 
 ScannerStatus SCANNER_API verify(void*, ScannerData* templ, std::uint32_t* matched, std::uint32_t*) {
     std::lock_guard lock(state().mutex);
     state().calls.push_back("7");
     state().verified.emplace_back(static_cast<const char*>(templ->data), templ->size);
-    auto [status, match] = state().script.verifyResults.empty() ? std::pair<ScannerStatus, std::uint32_t>{0, 0}
-                                                                : state().script.verifyResults.front();
-    if (!state().script.verifyResults.empty()) state().script.verifyResults.pop_front();
+    auto& results = state().script.verifyResults;
+    auto [status, match] = results.empty() ? std::pair<ScannerStatus, std::uint32_t>{0, 0} : results.front();
+    if (!results.empty()) results.pop_front();
     *matched = match;
     return status;
 }
@@ -112,6 +107,5 @@ std::vector<std::string> verifiedTemplates() {
 
 std::uintptr_t currentParameter(std::uint32_t id) {
     std::lock_guard lock(state().mutex);
-    auto found = state().setValues.find(id);
-    return found == state().setValues.end() ? 0 : found->second;
+    return state().setValues.count(id) ? state().setValues[id] : 0;
 }
