@@ -23,7 +23,7 @@ after(() => browser?.close());
 
 // Resolves once the server listens; rejects with its standard error if it exits first.
 function startBridge(args = []) {
-  // The server serves ../frontend/, so it runs from the build folder in the repository's root.
+  // The server serves ../frontend/, so it runs from tests/ in the repository.
   const child = spawn(process.env.FINGERBRIDGE_BINARY, args,
     { cwd: process.env.FINGERBRIDGE_WORK_DIR, stdio: ['ignore', 'pipe', 'pipe'] });
   const stderr = [];
@@ -133,17 +133,31 @@ test('after a restart the stale token is refused once, one fresh token is fetche
     }
   }));
 
+// A page of another origin using the client as the README shows: the module
+// from the bridge, or (?module=) a copy the page's own server holds.
+const otherApp = `<!doctype html><p role="status">Working</p><script type="module">
+const bridgeUrl = '${bridgeUrl}';
+const moduleUrl = new URLSearchParams(location.search).get('module') ?? bridgeUrl + '/js/fingerbridge-client.js';
+const status = document.querySelector('[role=status]');
+try {
+  const bridge = (await import(moduleUrl)).createFingerbridgeClient(bridgeUrl);
+  const demo = (await bridge.demoVerify([(await bridge.demoScan(2)).template])).verified;
+  const scan = await bridge.scan();
+  const image = Object.assign(new Image(), { src: scan.image });
+  await image.decode();
+  const verified = (await bridge.verify([scan.template])).verified;
+  status.textContent = \`Done: demo \${demo}, scan \${image.naturalWidth} x \${image.naturalHeight} \${verified}\`;
+} catch (error) {
+  status.textContent = 'Failed: ' + error.message;
+}
+</script>`;
+
 test('a page of another origin may use the bridge only when --origin names that origin', async () => {
-  // The other application's own server: its page, and a copy of the client module.
-  const files = {
-    '/': ['fixtures/other-app.html', 'text/html'],
-    '/client.js': ['../../frontend/biometric/js/fingerbridge-client.js', 'text/javascript'],
-  };
-  const app = createServer(async (request, response) => {
-    const [file, type] = files[new URL(request.url, 'http://x').pathname] ?? [];
-    if (!file) return response.writeHead(404).end();
-    response.writeHead(200, { 'Content-Type': type }).end(await readFile(new URL(file, import.meta.url)));
-  });
+  const client = await readFile(new URL('../../frontend/biometric/js/fingerbridge-client.js', import.meta.url));
+  // The other application's own server (a real one: Chromium lets loopback pages reach loopback).
+  const app = createServer((request, response) => request.url === '/client.js'
+    ? response.writeHead(200, { 'Content-Type': 'text/javascript' }).end(client)
+    : response.writeHead(200, { 'Content-Type': 'text/html' }).end(otherApp));
   await once(app.listen(0, '127.0.0.1'), 'listening');
   const origin = `http://127.0.0.1:${app.address().port}`;
   try {

@@ -11,8 +11,8 @@ struct ReplyCase {
     std::string name;
     std::string request;
     std::string reply;
-    std::vector<std::string> out;
-    std::vector<std::string> err;
+    std::vector<std::string> out = {};
+    std::vector<std::string> err = {};
 };
 
 struct Placeholder {

@@ -1,0 +1,86 @@
+// fingerbridge.exe under wine64, started from bin/ of the unpacked operator's zip as a
+// double-click starts it, with the stand-in FTRAPI.dll beside it or with no library at all.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+
+#include "e2e/server_process.h"
+#include "encoding/base64.h"
+#include "support/loopback.h"
+
+namespace {
+
+ServerLaunch wineLaunch(const std::string& stage, const std::string& logPath = "") {
+    const std::string bin = std::string(WINDOWS_STAGE) + "/" + stage + "/bin";
+    // Wine's diagnostics would land among the server's lines; Mono and Gecko would want a display.
+    // Wine's first start in a while also starts its services.
+    ServerLaunch launch{.program = WINE64, .leadingArguments = {bin + "/fingerbridge.exe"}, .workingDirectory = bin,
+                        .environment = {{"WINEDEBUG", "-all"}, {"WINEDLLOVERRIDES", "mscoree,mshtml="}},
+                        .lineEnd = "\r\n", .lineTimeoutMs = 60000};
+    if (!logPath.empty()) launch.environment.emplace_back("FTRAPI_STAND_IN_LOG", "Z:" + logPath);  // Z: is /
+    return launch;
+}
+
+// Wine's server makes the exe's sockets, in the network it started in: one left
+// from another test program would serve this one's exe in that program's network.
+struct WineServerGone : testing::Environment {
+    void SetUp() override { ASSERT_EQ(std::system(WINESERVER " -w"), 0); }
+    void TearDown() override { SetUp(); }
+};
+testing::Environment* const wineServerGone = testing::AddGlobalTestEnvironment(new WineServerGone);
+
+std::string body(const std::string& reply) { return reply.substr(reply.find("\r\n\r\n") + 4); }
+
+// The reply to a request carrying a fresh token.
+std::string ask(const std::string& requestLine, const std::string& form = "") {
+    const std::string config = body(sendRequest(8080, "GET /api/config HTTP/1.1\r\n\r\n"));  // {"csrfToken": "..."}
+    return sendRequest(8080, requestLine + " HTTP/1.1\r\nX-CSRF-Token: " + config.substr(15, config.size() - 17) +
+                                 "\r\nContent-Length: " + std::to_string(form.size()) + "\r\n\r\n" + form);
+}
+
+std::string fileText(const std::string& path) {
+    std::ifstream file(path);
+    return {std::istreambuf_iterator(file), {}};
+}
+
+TEST(WindowsStandIn, ConnectsScansAndVerifiesThroughTheOrdinals) {
+    std::remove(STAND_IN_LOG);
+    ServerProcess server({}, wineLaunch("with-library", STAND_IN_LOG));
+    server.waitUntilListening();
+    EXPECT_EQ(server.nextOutLine(), "Futronic device connected automatically.");
+    const std::string startup = "2\n1\n3 2001 0\n3 4 1\n3 9 0\n";
+    EXPECT_EQ(fileText(STAND_IN_LOG), startup);
+    const std::string scan = body(ask("GET /api/scan/single"));
+    const std::string head = "{\"success\": true, \"imageBase64\": \"data:image/bmp;base64,";
+    const std::string middle = "\", \"templateBase64\": \"";
+    const std::size_t split = scan.find(middle);
+    ASSERT_TRUE(scan.starts_with(head) && split != std::string::npos && scan.ends_with("\"}")) << scan;
+    const std::string bmp = decodeBase64(scan.substr(head.size(), split - head.size()));
+    // The stand-in's frame (16 * row + column) bottom-up, each 6-byte row padded to 8.
+    EXPECT_EQ(bmp.substr(std::min<std::size_t>(1078, bmp.size())),
+              std::string("\x30\x31\x32\x33\x34\x35\0\0\x20\x21\x22\x23\x24\x25\0\0"
+                          "\x10\x11\x12\x13\x14\x15\0\0\x00\x01\x02\x03\x04\x05\0\0", 32));
+    const std::string templ = scan.substr(split + middle.size(), scan.size() - split - middle.size() - 2);
+    EXPECT_EQ(templ, encodeBase64(reinterpret_cast<const std::uint8_t*>("STAND-IN"), 8));
+    EXPECT_EQ(body(ask("POST /verify_with_template", "template1=" + templ)), "{\"success\": true, \"verified\": true}");
+    // The callback answers 2; the resting callback and scan mode are put back.
+    EXPECT_EQ(fileText(STAND_IN_LOG),
+              startup + "3 10 1\n4 3\n4 6\n3 5 cb\n6 1 3 64\ncallback 2\n4 1\n4 2\n3 5 cb\n3 10 7\n7 0 8\n");
+}
+
+TEST(WindowsWithoutLibrary, ReportsTheFailedConnectionAndServesTheRest) {
+    ServerProcess server({}, wineLaunch("without-library"));
+    server.waitUntilListening();
+    EXPECT_EQ(server.nextErrLine(), "Failed to connect to Futronic device automatically.");
+    EXPECT_EQ(body(ask("GET /api/scan/single")), "{\"success\": false, \"message\": \"Failed to get device parameters\"}");
+    const std::string demo = ask("GET /api/demoscan/single?finger=1");
+    EXPECT_TRUE(demo.starts_with("HTTP/1.1 200 OK\r\n") && body(demo).starts_with("{\"success\": true, ")) << demo;
+    EXPECT_TRUE(sendRequest(8080, "GET / HTTP/1.1\r\n\r\n").starts_with("HTTP/1.1 200 OK\r\n"));
+}
+
+}  // namespace
+
+// The shared cases of e2e/e2e_test.cpp run against the exe with the stand-in.
+ServerLaunch serverLaunch() { return wineLaunch("with-library"); }
