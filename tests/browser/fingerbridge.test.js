@@ -5,7 +5,6 @@ import { test, before, after } from 'node:test';
 import assert from 'node:assert/strict';
 import { spawn } from 'node:child_process';
 import { createServer } from 'node:http';
-import { readFile } from 'node:fs/promises';
 import { once } from 'node:events';
 import { createInterface } from 'node:readline';
 import { chromium } from 'playwright-core';
@@ -133,14 +132,12 @@ test('after a restart the stale token is refused once, one fresh token is fetche
     }
   }));
 
-// A page of another origin using the client as the README shows: the module
-// from the bridge, or (?module=) a copy the page's own server holds.
+// A page of another origin using the client as the README shows, the module loaded from the bridge.
 const otherApp = `<!doctype html><p role="status">Working</p><script type="module">
-const bridgeUrl = '${bridgeUrl}';
-const moduleUrl = new URLSearchParams(location.search).get('module') ?? bridgeUrl + '/js/fingerbridge-client.js';
 const status = document.querySelector('[role=status]');
 try {
-  const bridge = (await import(moduleUrl)).createFingerbridgeClient(bridgeUrl);
+  const { createFingerbridgeClient } = await import('${bridgeUrl}/js/fingerbridge-client.js');
+  const bridge = createFingerbridgeClient('${bridgeUrl}');
   const demo = (await bridge.demoVerify([(await bridge.demoScan(2)).template])).verified;
   const scan = await bridge.scan();
   const image = Object.assign(new Image(), { src: scan.image });
@@ -153,23 +150,19 @@ try {
 </script>`;
 
 test('a page of another origin may use the bridge only when --origin names that origin', async () => {
-  const client = await readFile(new URL('../../frontend/biometric/js/fingerbridge-client.js', import.meta.url));
   // The other application's own server (a real one: Chromium lets loopback pages reach loopback).
-  const app = createServer((request, response) => request.url === '/client.js'
-    ? response.writeHead(200, { 'Content-Type': 'text/javascript' }).end(client)
-    : response.writeHead(200, { 'Content-Type': 'text/html' }).end(otherApp));
+  const app = createServer((request, response) => response.writeHead(200, { 'Content-Type': 'text/html' }).end(otherApp));
   await once(app.listen(0, '127.0.0.1'), 'listening');
   const origin = `http://127.0.0.1:${app.address().port}`;
   try {
     await withBridge(['--origin', origin], async (page) => {
-      await page.goto(origin + '/');
+      await page.goto(origin);
       await waitForStatus(page, /^(Done|Failed)/);
       assert.equal(await page.getByRole('status').textContent(), 'Done: demo true, scan 320 x 480 true');
     });
     await withBridge(['--origin', 'https://app.example'], async (page) => {
-      // The module comes from the app's own server, so only the bridge's replies can be blocked.
-      await page.goto(origin + '/?module=/client.js');
-      await waitForStatus(page, /^Failed: Cannot reach the fingerprint bridge/);
+      await page.goto(origin);
+      await waitForStatus(page, /^Failed/);
       // Sent without reading the reply, the request gets through: the browser withheld the reply.
       const opaque = await page.evaluate((url) => fetch(url, { mode: 'no-cors' }).then((reply) => reply.type),
         bridgeUrl + '/api/config');

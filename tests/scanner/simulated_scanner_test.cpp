@@ -1,5 +1,5 @@
-// The simulated device keeps the scanner library's contract, and the control
-// file puts another finger on its sensor.
+// The simulated device keeps the scanner library's contract, its control file
+// puts another finger on the sensor, and its impressions verify like a finger's.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -10,6 +10,7 @@
 #include "scanner/scan_endpoint.h"
 #include "scanner/simulated_scanner.h"
 #include "scanner/simulator/finger_selection.h"
+#include "scanner/simulator/finger_sensor.h"
 #include "scanner/simulator/iso_minutiae_record.h"
 #include "scanner/verify_endpoint.h"
 #include "support/console_lines.h"
@@ -19,7 +20,6 @@ namespace {
 class SimulatedScanner : public ::testing::Test {
 protected:
     void SetUp() override {
-        control_ = std::filesystem::temp_directory_path() / ("fingerbridge-sim-" + std::to_string(getpid()));
         setenv(controlVariable, control_.c_str(), 1);
         ASSERT_TRUE(connectScanner(scanner_.library, console_));  // opening reads the environment
     }
@@ -27,18 +27,19 @@ protected:
         unsetenv(controlVariable);
         std::filesystem::remove(control_);
     }
-    void presentFinger(int finger) { std::ofstream(control_) << finger << "\n"; }
+    void presentFinger(const std::string& text) { std::ofstream(control_) << text; }
     bool verifies(const std::string& body) {
         return handleVerifyWithTemplate(scanner_, console_, body).body == "{\"success\": true, \"verified\": true}";
     }
 
-    std::filesystem::path control_;
+    const std::filesystem::path control_ =
+        std::filesystem::temp_directory_path() / ("fingerbridge-sim-" + std::to_string(getpid()));
     ConsoleLines lines_;
     Console console_{lines_.sink()};
     Scanner scanner_{simulatedScannerLibrary()};
 };
 
-TEST_F(SimulatedScanner, ReportsItsFrameAndRefusesWorkWhenClosed) {
+TEST_F(SimulatedScanner, ReportsItsFrameKeepsPointerSizedParametersAndRefusesWorkWhenClosed) {
     const ScannerLibrary& library = scanner_.library;
     const std::pair<std::uint32_t, std::uintptr_t> fixed[] = {{1, 320}, {2, 480}, {3, 153600}, {6, 2048}};
     for (auto [id, expected] : fixed) {
@@ -47,7 +48,6 @@ TEST_F(SimulatedScanner, ReportsItsFrameAndRefusesWorkWhenClosed) {
         EXPECT_EQ(value, expected) << id;
     }
     static_assert(simulatedTemplateCapacity >= maxRecordSize);
-    // A callback address survives the round trip: parameters are pointer-sized.
     std::uintptr_t read = 0;
     ASSERT_EQ(library.setParameter(5, callbackParameter(frameCopyCallback)), scannerSuccess);
     ASSERT_EQ(library.getParameter(5, &read), scannerSuccess);
@@ -57,30 +57,54 @@ TEST_F(SimulatedScanner, ReportsItsFrameAndRefusesWorkWhenClosed) {
               "{\"success\": false, \"message\": \"Failed to get device parameters\"}");
 }
 
-TEST_F(SimulatedScanner, CapturesARecordOfTheFingerOnTheSensorAndVerifiesOnlyThatFinger) {
-    presentFinger(11);
+TEST_F(SimulatedScanner, VerifiesOnlyTheFingerTheControlFileNamesAtEachTouch) {
+    presentFinger("11\n");
     const std::string body = handleScanSingle(scanner_, console_).body;
     ASSERT_TRUE(body.starts_with("{\"success\": true, \"imageBase64\": \"data:image/bmp;base64,Qk")) << body.substr(0, 80);
     const std::string key = "\"templateBase64\": \"";
     const std::size_t at = body.find(key) + key.size();
-    const std::string templ = body.substr(at, body.size() - at - 2);
-    EXPECT_TRUE(verifies("template1=" + templ));
-    presentFinger(12);
-    EXPECT_FALSE(verifies("template1=" + templ)) << "another finger on the sensor";
-    presentFinger(11);
-    EXPECT_TRUE(verifies("template1=QUJD&template2=" + templ)) << "the finger is back";
+    const std::string field = "template1=QUJD&template2=" + body.substr(at, body.size() - at - 2);
+    EXPECT_TRUE(verifies(field));
+    // Not a finger number: the start-up finger (1) is on the sensor.
+    for (const char* other : {"12", " \t12 \r\n", "0", "11x", "2147483648", ""}) {
+        presentFinger(other);
+        EXPECT_FALSE(verifies(field)) << '"' << other << '"';
+    }
+    presentFinger(" 11\r\n");
+    EXPECT_TRUE(verifies(field)) << "the finger is back";
 }
 
 TEST_F(SimulatedScanner, TemplatesThatAreNoRecordMatchNothing) {
-    const std::pair<const char*, std::string> cases[] = {
-        {"empty", ""}, {"header only", std::string("FMR\0 20\0", 8)}, {"garbage", std::string(300, '\xa5')}};
-    for (auto [name, bytes] : cases) {
+    for (std::string bytes : {std::string(), std::string("FMR\0 20\0", 8), std::string(300, '\xa5')}) {
         ScannerData templ{static_cast<std::uint32_t>(bytes.size()), bytes.empty() ? nullptr : bytes.data()};
         std::uint32_t matched = 7;
         std::uint32_t detail = 0;
-        EXPECT_EQ(scanner_.library.verify(nullptr, &templ, &matched, &detail), scannerSuccess) << name;
-        EXPECT_EQ(matched, 0u) << name;
+        EXPECT_EQ(scanner_.library.verify(nullptr, &templ, &matched, &detail), scannerSuccess);
+        EXPECT_EQ(matched, 0u) << bytes.size();
     }
+}
+
+// A small sample of bench/sim_accuracy_bench: fixed touches of two fingers, so
+// a failure replays. Two fingers of three impressions: 6 genuine, 9 impostor pairs.
+TEST(SimulatorAccuracy, GenuineImpressionsMatchAndImpostorsDoNot) {
+    std::vector<std::vector<std::uint8_t>> templates;  // template t shows finger 11 + t / 3
+    for (int finger : {11, 12}) {
+        for (std::uint64_t touch = 0; touch < 3; ++touch) {
+            templates.push_back(templateOfImpression(touchSensor(finger, 7919u * finger + touch, 320, 480), 320, 480));
+            ASSERT_FALSE(templates.back().empty()) << "finger " << finger << " touch " << touch;
+        }
+    }
+    int genuine = 0;
+    int impostor = 0;
+    for (std::size_t a = 0; a < templates.size(); ++a) {
+        for (std::size_t b = a + 1; b < templates.size(); ++b) {
+            const bool match = sameFinger(
+                compareTemplates(templates[a].data(), templates[a].size(), templates[b].data(), templates[b].size()));
+            (a / 3 == b / 3 ? genuine : impostor) += match;
+        }
+    }
+    EXPECT_EQ(genuine, 6);
+    EXPECT_EQ(impostor, 0);
 }
 
 }  // namespace
