@@ -7,7 +7,6 @@
 #include <stdexcept>
 #include <sys/prctl.h>
 #include <sys/wait.h>
-#include <thread>
 #include <unistd.h>
 
 #include "support/loopback.h"
@@ -103,27 +102,16 @@ std::vector<std::string> ServerProcess::waitUntilListening() {
 }
 
 int ServerProcess::exitStatus() {
-    for (int waited = 0; waited < launch_.lineTimeoutMs; waited += 10) {
-        int status = 0;
-        if (waitpid(pid_, &status, WNOHANG) == pid_) {
-            exited_ = true;
-            return WIFEXITED(status) ? WEXITSTATUS(status) : 128;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    return -1;
+    int status = 0;
+    waitpid(pid_, &status, 0);
+    exited_ = true;
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
 std::string ServerProcess::exchange(const std::string& request) { return sendRequest(8080, request); }
 
-std::vector<std::string> ServerProcess::outLines(std::size_t count) {
+std::vector<std::string> ServerProcess::lines(int fd, std::string& buffer, std::size_t count) {
     std::vector<std::string> lines;
-    while (lines.size() < count) lines.push_back(nextOutLine());
-    return lines;
-}
-
-std::vector<std::string> ServerProcess::errLines(std::size_t count) {
-    std::vector<std::string> lines;
-    while (lines.size() < count) lines.push_back(nextErrLine());
+    while (lines.size() < count) lines.push_back(nextLine(fd, buffer));
     return lines;
 }

@@ -41,17 +41,17 @@ public:
     // the server printed, when it ends or falls silent first.
     std::vector<std::string> waitUntilListening();
 
-    // The exit status once the process has ended, or -1 if it is still running
-    // after the line time-out.
+    // The exit status, once the process has ended.
     int exitStatus();
     pid_t pid() const { return pid_; }
 
     std::string exchange(const std::string& request) override;
-    std::vector<std::string> outLines(std::size_t count) override;
-    std::vector<std::string> errLines(std::size_t count) override;
+    std::vector<std::string> outLines(std::size_t count) override { return lines(out_, outBuffer_, count); }
+    std::vector<std::string> errLines(std::size_t count) override { return lines(err_, errBuffer_, count); }
 
 private:
     std::string nextLine(int fd, std::string& buffer);
+    std::vector<std::string> lines(int fd, std::string& buffer, std::size_t count);
 
     ServerLaunch launch_;
     pid_t pid_ = -1;

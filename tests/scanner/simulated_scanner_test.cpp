@@ -11,7 +11,6 @@
 #include "scanner/simulated_scanner.h"
 #include "scanner/simulator/finger_selection.h"
 #include "scanner/simulator/finger_sensor.h"
-#include "scanner/simulator/iso_minutiae_record.h"
 #include "scanner/verify_endpoint.h"
 #include "support/console_lines.h"
 
@@ -38,24 +37,6 @@ protected:
     Console console_{lines_.sink()};
     Scanner scanner_{simulatedScannerLibrary()};
 };
-
-TEST_F(SimulatedScanner, ReportsItsFrameKeepsPointerSizedParametersAndRefusesWorkWhenClosed) {
-    const ScannerLibrary& library = scanner_.library;
-    const std::pair<std::uint32_t, std::uintptr_t> fixed[] = {{1, 320}, {2, 480}, {3, 153600}, {6, 2048}};
-    for (auto [id, expected] : fixed) {
-        std::uintptr_t value = 0;
-        EXPECT_EQ(library.getParameter(id, &value), scannerSuccess);
-        EXPECT_EQ(value, expected) << id;
-    }
-    static_assert(simulatedTemplateCapacity >= maxRecordSize);
-    std::uintptr_t read = 0;
-    ASSERT_EQ(library.setParameter(5, callbackParameter(frameCopyCallback)), scannerSuccess);
-    ASSERT_EQ(library.getParameter(5, &read), scannerSuccess);
-    EXPECT_EQ(read, callbackParameter(frameCopyCallback));
-    library.closeSession();
-    EXPECT_EQ(handleScanSingle(scanner_, console_).body,
-              "{\"success\": false, \"message\": \"Failed to get device parameters\"}");
-}
 
 TEST_F(SimulatedScanner, VerifiesOnlyTheFingerTheControlFileNamesAtEachTouch) {
     presentFinger("11\n");
