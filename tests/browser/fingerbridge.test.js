@@ -14,7 +14,7 @@ let browser;
 
 before(async () => {
   browser = await chromium.launch({
-    executablePath: process.env.CHROMIUM_PATH ?? '/usr/bin/chromium',
+    executablePath: '/usr/bin/chromium',
     args: ['--no-sandbox', '--disable-gpu', '--disable-background-networking', '--no-first-run'],
   });
 });

@@ -36,16 +36,4 @@ TEST(Request, KnowsWhenARequestIsWholeOrTooLarge) {
     }
 }
 
-TEST(Request, CutsTheRequestLineFromTheWholeText) {
-    const std::tuple<std::string, std::string, std::string> lines[] = {
-        {"GET /a?b HTTP/1.1\r\n", "GET", "/a?b"},
-        {"GET /only-one-space", "GET", "/"},
-        {"POST\r\nX: a b c", "POST\r\nX:", "a"},
-    };
-    for (const auto& [text, method, path] : lines) {
-        EXPECT_EQ(cutRequestLine(text).method, method) << text;
-        EXPECT_EQ(cutRequestLine(text).path, path) << text;
-    }
-}
-
 }  // namespace

@@ -20,8 +20,6 @@ class TestServer {
 public:
     explicit TestServer(Services& services, std::string origin = "*");
     ~TestServer();
-    TestServer(const TestServer&) = delete;
-    TestServer& operator=(const TestServer&) = delete;
     int port() const { return port_; }
 
 private:

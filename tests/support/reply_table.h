@@ -5,7 +5,6 @@
 // "{base64}", which stand for text that varies from run to run.
 
 #include <string>
-#include <string_view>
 #include <vector>
 
 // A server as the table sees it: a request in, the reply's bytes out, and the
@@ -18,12 +17,7 @@ public:
     virtual std::vector<std::string> errLines(std::size_t count) = 0;
 };
 
-bool matchesPattern(std::string_view pattern, std::string_view text);
-
 // Runs every case against a server started with --origin origin; "{token}" in
 // a request stands for a token the table fetches first. Failures are reported
 // through GoogleTest, each with its case's name.
 void runReplyTable(ServerUnderTest& server, const std::string& origin);
-
-// The frontend the servers under test serve.
-std::string frontendFile(const std::string& relativePath);
