@@ -4,4 +4,4 @@ set -euo pipefail
 apt-get install -y -qq --no-install-recommends wine wine64 >/dev/null
 # Wine's prefix is made here, once, so that make test does not spend its time on it.
 wine64=$(command -v wine64 || echo /usr/lib/wine/wine64)
-sh tests/windows/prepare_wine_prefix.sh "$wine64" "$(dirname "$wine64")/wineserver"
+sh .ci/prepare-wine-prefix.sh "$wine64" "$(dirname "$wine64")/wineserver"

@@ -2,6 +2,8 @@
 // restored on every path, the BMP's bytes, what verification tries.
 #include <gtest/gtest.h>
 
+#include <thread>
+
 #include "encoding/base64.h"
 #include "scanner/connect_scanner.h"
 #include "scanner/scan_endpoint.h"
@@ -73,6 +75,20 @@ TEST(ScanSingle, NeverReadsATemplateBeyondItsCapacity) {
     script.parameters[6] = 4;
     script.templateWritten = "0123456789";  // the library claims more than it was given
     EXPECT_TRUE(scan(script).ends_with("\"templateBase64\": \"MDEyMw==\"}"));
+}
+
+TEST(ScanSingle, ConcurrentScansNeverInterleave) {
+    ScannerScript script = threeByTwo();
+    script.frames.assign(3, script.frames[1]);
+    Scanner scanner(scriptedScanner(script));
+    Console quiet([](ConsoleStream, std::string_view) {});
+    std::vector<std::thread> scans;
+    for (int i = 0; i < 4; ++i) scans.emplace_back([&] { handleScanSingle(scanner, quiet); });
+    for (std::thread& scan : scans) scan.join();
+    const std::vector<std::string> one{"3:10=1", "4:3", "4:6", "3:5", "6", "4:1", "4:2", "3:5", "3:10=7"};
+    std::vector<std::string> expected;
+    for (int i = 0; i < 4; ++i) expected.insert(expected.end(), one.begin(), one.end());
+    EXPECT_EQ(scannerCalls(), expected);
 }
 
 TEST(VerifyWithTemplate, TriesUsableTemplatesInOrderUntilOneMatches) {

@@ -1,5 +1,5 @@
-// What only a real connection shows: requests in pieces, a failing handler,
-// concurrent scans (silent, vanishing and oversized clients: the e2e burst).
+// What only a real connection shows: requests in pieces, a failing handler
+// (silent, vanishing and oversized clients: the e2e burst).
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -45,23 +45,6 @@ TEST(Socket, SurvivesAFailingHandler) {
     // The library throws: that connection closes unanswered, nothing else.
     EXPECT_EQ(sendRequest(server.port(), "GET /api/scan/single HTTP/1.1\r\nX-CSRF-Token: " + token + "\r\n\r\n"), "");
     EXPECT_TRUE(sendRequest(server.port(), "GET /api/config HTTP/1.1\r\n\r\n").starts_with("HTTP/1.1 200 OK\r\n"));
-}
-
-TEST(Socket, ConcurrentScansNeverInterleave) {
-    ScannerScript script;
-    script.parameters = {{1, 2}, {2, 2}, {3, 4}, {6, 8}};
-    script.frames = {"abcd", "efgh"};
-    script.templateWritten = "T";
-    Services services(scriptedScanner(script));
-    TestServer server(services);
-    const std::string scan = "GET /api/scan/single HTTP/1.1\r\nX-CSRF-Token: " + tokenFrom(server.port()) + "\r\n\r\n";
-    std::vector<std::thread> clients;
-    for (int i = 0; i < 6; ++i) clients.emplace_back([&] { sendRequest(server.port(), scan); });
-    for (std::thread& client : clients) client.join();
-    const std::vector<std::string> one{"3:10=1", "4:3", "4:6", "3:5", "6", "4:1", "4:2", "3:5", "3:10=7"};
-    std::vector<std::string> expected;
-    for (int i = 0; i < 6; ++i) expected.insert(expected.end(), one.begin(), one.end());
-    EXPECT_EQ(scannerCalls(), expected);
 }
 
 }  // namespace

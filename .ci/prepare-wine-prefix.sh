@@ -1,6 +1,6 @@
 #!/bin/sh
 # Makes the wine prefix ($WINEPREFIX, else ~/.wine) when it does not exist yet.
-# Usage: prepare_wine_prefix.sh WINE64 WINESERVER
+# Usage: prepare-wine-prefix.sh WINE64 WINESERVER (from install.d/20-windows.sh)
 set -eu
 prefix=${WINEPREFIX:-$HOME/.wine}
 [ -f "$prefix/system.reg" ] && exit 0
