@@ -49,7 +49,6 @@ TEST(FormValues, PercentDecodeTemplateFieldsOnly) {
     for (const auto& [text, bytes] : decoded) EXPECT_EQ(urlDecode(text), bytes) << text;
     EXPECT_EQ(extractTemplateValues("&template1=a%3D&x=1&Template2=b&templat=c&template=&templates=d=e&template9&"),
               (std::vector<std::string>{"a=", "", "d=e"}));
-    EXPECT_TRUE(extractTemplateValues("{\"template\": \"QUJD\"}").empty());
 }
 
 }  // namespace
