@@ -9,13 +9,8 @@
 #include "e2e/server_process.h"
 #include "support/loopback.h"
 
-ServerLaunch serverLaunch() {
-    ServerLaunch launch;
-    launch.program = FINGERBRIDGE_BINARY;
-    // Any folder beside frontend/ serves it as ../frontend/.
-    launch.workingDirectory = FINGERBRIDGE_TESTS_DIR;
-    return launch;
-}
+// From tests/, as from any folder beside frontend/, the server serves ../frontend/.
+ServerLaunch serverLaunch() { return {.program = FINGERBRIDGE_BINARY, .workingDirectory = FINGERBRIDGE_TESTS_DIR}; }
 
 namespace {
 

@@ -12,16 +12,15 @@
 
 // How to start a server: the Linux binary, or fingerbridge.exe under wine.
 struct ServerLaunch {
-    std::string program;
-    std::vector<std::string> leadingArguments;  // before the server's own, e.g. the exe for wine
-    std::string workingDirectory;               // the server finds ../frontend/ from here
-    std::vector<std::pair<std::string, std::string>> environment;  // added to the test's own
+    std::string program = {};
+    std::vector<std::string> leadingArguments = {};  // before the server's own, e.g. the exe for wine
+    std::string workingDirectory = {};               // the server finds ../frontend/ from here
+    std::vector<std::pair<std::string, std::string>> environment = {};  // added to the test's own
     std::string lineEnd = "\n";                 // how the server's console ends a line
     int lineTimeoutMs = 10000;                  // the longest wait for one console line
 };
 
-// The launch a test program's shared cases run against; each program that
-// compiles them defines it once.
+// The launch the shared cases run against, defined once per test program.
 ServerLaunch serverLaunch();
 
 class ServerProcess : public ServerUnderTest {
@@ -31,9 +30,8 @@ public:
     ServerProcess(const ServerProcess&) = delete;
     ServerProcess& operator=(const ServerProcess&) = delete;
 
-    // The next line of standard output or standard error without its line end,
-    // "" after the time-out. A line that does not end as the launch says it
-    // should keeps its "\n", so that it compares unequal.
+    // The next line without its line end, "" after the time-out. A line that does
+    // not end as the launch says keeps its "\n", so that it compares unequal.
     std::string nextOutLine() { return nextLine(out_, outBuffer_); }
     std::string nextErrLine() { return nextLine(err_, errBuffer_); }
 

@@ -26,9 +26,8 @@ ScannerScript threeByTwo() {
 
 std::string scan(const ScannerScript& script) {
     ConsoleLines console;
-    Console lines(console.sink());
     Scanner scanner(scriptedScanner(script));
-    Reply reply = handleScanSingle(scanner, lines);
+    Reply reply = handleScanSingle(scanner, console.console);
     EXPECT_EQ(console.out, std::vector<std::string>{"--- Handling /api/scan/single ---"});
     EXPECT_EQ(currentParameter(10), 7u);
     return reply.body;
@@ -94,10 +93,9 @@ TEST(VerifyWithTemplate, TriesUsableTemplatesInOrderUntilOneMatches) {
     ScannerScript script;
     script.verifyResults = {{9, 1}, {0, 0}, {0, 1}};  // a failing call, a mismatch, a match
     ConsoleLines console;
-    Console lines(console.sink());
     Scanner scanner(scriptedScanner(script));
     Reply reply = handleVerifyWithTemplate(
-        scanner, lines, "template1=QUJD&template2=&template3=%%&template4=R0hJ&template5=REVG&template6=SktM");
+        scanner, console.console, "template1=QUJD&template2=&template3=%%&template4=R0hJ&template5=REVG&template6=SktM");
     EXPECT_EQ(reply.body, "{\"success\": true, \"verified\": true}");
     EXPECT_EQ(verifiedTemplates(), (std::vector<std::string>{"ABC", "GHI", "DEF"}));
     EXPECT_EQ(console.err, std::vector<std::string>{"Error decoding base64 template: Input is not valid base64-encoded data."});
@@ -117,8 +115,7 @@ TEST(ConnectScanner, OpensSetsStartupParametersAndReportsWhatStopsIt) {
         ScannerScript script;
         change(script);
         ConsoleLines console;
-        Console lines(console.sink());
-        EXPECT_EQ(connectScanner(scriptedScanner(script), lines), connects) << name;
+        EXPECT_EQ(connectScanner(scriptedScanner(script), console.console), connects) << name;
         EXPECT_EQ(scannerCalls(), std::vector<std::string>(all.begin(), all.begin() + calls)) << name;
         EXPECT_EQ(connects ? console.out : console.err,
                   std::vector<std::string>{connects ? "Futronic device connected automatically."

@@ -9,11 +9,9 @@
 namespace {
 
 // respond() with the simulated scanner, as the Linux binary runs it.
-class InProcess : public ServerUnderTest {
-public:
-    explicit InProcess(std::string origin) : origin_(std::move(origin)) {}
+struct InProcess : ServerUnderTest {
     std::string exchange(const std::string& request) override {
-        ReplyBytes reply = respond(services, request, origin_);
+        ReplyBytes reply = respond(services, request, "https://app.example");
         return reply.head + reply.body;
     }
     std::vector<std::string> outLines(std::size_t count) override { return take(console.out, count); }
@@ -22,7 +20,6 @@ public:
     ConsoleLines console;
     Services services{simulatedScannerLibrary(), console.sink()};
 
-private:
     // The first count lines not taken yet, "" for each missing one.
     static std::vector<std::string> take(std::vector<std::string>& lines, std::size_t count) {
         lines.resize(std::max(lines.size(), count));
@@ -30,11 +27,10 @@ private:
         lines.erase(lines.begin(), lines.begin() + static_cast<long>(count));
         return taken;
     }
-    std::string origin_;
 };
 
 TEST(Respond, AnswersEveryRequestOfTheTable) {
-    InProcess server("https://app.example");
+    InProcess server;
     ASSERT_TRUE(connectScanner(server.services.scanner.library, server.services.console));
     server.outLines(1);
     runReplyTable(server, "https://app.example");
@@ -44,7 +40,7 @@ TEST(Respond, AnswersEveryRequestOfTheTable) {
 }
 
 TEST(Respond, SendsNothingForNothingAndDrainsAfterARefusalUnread) {
-    InProcess server("*");
+    InProcess server;
     EXPECT_EQ(server.exchange(""), "");
     EXPECT_FALSE(respond(server.services, "GET / HTTP/1.1\r\n\r\n", "*").drainUnreadInput);
     EXPECT_TRUE(respond(server.services, "GET / HTTP/1.1\r\nContent-Length: 9999999\r\n\r\n", "*").drainUnreadInput);

@@ -1,6 +1,7 @@
 #pragma once
-// Console lines a test's services print. Console serialises the writes; tests
-// read once the writers are done.
+// Console lines printed through `console` (or through a Console made from
+// sink()), kept for the test. Console serialises the writes; tests read once
+// the writers are done.
 
 #include <string>
 #include <vector>
@@ -15,4 +16,5 @@ struct ConsoleLines {
     }
     std::vector<std::string> out;
     std::vector<std::string> err;
+    Console console{sink()};
 };

@@ -11,10 +11,7 @@
 Socket connectToLoopback(int port) {
     int client = ::socket(AF_INET, SOCK_STREAM, 0);
     if (client < 0) throw std::runtime_error("socket failed");
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_port = htons(static_cast<uint16_t>(port));
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    sockaddr_in address{AF_INET, htons(static_cast<uint16_t>(port)), {htonl(INADDR_LOOPBACK)}, {}};
     if (::connect(client, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
         ::close(client);
         throw std::runtime_error("connect failed");
@@ -42,13 +39,13 @@ std::string sendRequest(int port, const std::string& request) {
     return reply;
 }
 
-TestServer::TestServer(Services& services, std::string origin) : origin_(std::move(origin)) {
+TestServer::TestServer(Services& services) {
     startNetwork();
     ListenResult listening = listenOn("127.0.0.1", "0");
     if (listening.socket == invalidSocket) throw std::runtime_error("listen failed");
     listener_ = listening.socket;
     port_ = localPort(listener_);
-    loop_ = std::thread([this, &services] { runAcceptLoop(services, listener_, origin_, stop_); });
+    loop_ = std::thread([this, &services] { runAcceptLoop(services, listener_, "*", stop_); });
 }
 
 TestServer::~TestServer() {

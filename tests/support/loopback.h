@@ -18,14 +18,13 @@ std::string readUntilClosed(Socket socket);
 // joined, its connections finished, when it goes out of scope.
 class TestServer {
 public:
-    explicit TestServer(Services& services, std::string origin = "*");
+    explicit TestServer(Services& services);
     ~TestServer();
     int port() const { return port_; }
 
 private:
     Socket listener_ = invalidSocket;
     int port_ = 0;
-    std::string origin_;
     std::atomic<bool> stop_{false};
     std::thread loop_;
 };

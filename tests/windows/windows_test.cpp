@@ -14,10 +14,9 @@ ServerLaunch wineLaunch(const std::string& stage) {
     const std::string bin = std::string(WINDOWS_STAGE) + "/" + stage + "/bin";
     // Wine's diagnostics would land among the server's lines; Mono and Gecko would want a display.
     // Wine's first start in a while also starts its services.
-    ServerLaunch launch{.program = WINE64, .leadingArguments = {bin + "/fingerbridge.exe"}, .workingDirectory = bin,
-                        .environment = {{"WINEDEBUG", "-all"}, {"WINEDLLOVERRIDES", "mscoree,mshtml="}},
-                        .lineEnd = "\r\n", .lineTimeoutMs = 60000};
-    return launch;
+    return {.program = WINE64, .leadingArguments = {bin + "/fingerbridge.exe"}, .workingDirectory = bin,
+            .environment = {{"WINEDEBUG", "-all"}, {"WINEDLLOVERRIDES", "mscoree,mshtml="}}, .lineEnd = "\r\n",
+            .lineTimeoutMs = 60000};
 }
 
 // Wine's server makes the exe's sockets, in the network it started in: one left
