@@ -17,7 +17,7 @@ constexpr std::string_view invalidFingerBody =
 constexpr std::string_view invalidIndexBody =
     "{\"success\": false, \"message\": \"Invalid finger index.\"}";
 
-std::string demoScanBody(const std::string& path) {
+std::string replyBodyForFinger(const std::string& path) {
     std::size_t query = path.find(fingerQuery);
     if (query == std::string::npos) return std::string(missingFingerBody);
     FingerNumber finger = readFingerNumber(std::string_view(path).substr(query + fingerQuery.size()));
@@ -31,7 +31,7 @@ std::string demoScanBody(const std::string& path) {
            DemoTemplates[static_cast<std::size_t>(finger.value - 1)] + "\"}";
 }
 
-bool demoTemplatesMatch(const std::string& body) {
+bool anyDemoTemplatePosted(const std::string& body) {
     std::vector<std::string> candidates = extractTemplateValues(body);
     return std::any_of(candidates.begin(), candidates.end(), [](const std::string& candidate) {
         return std::find(DemoTemplates.begin(), DemoTemplates.end(), candidate) != DemoTemplates.end();
@@ -42,10 +42,10 @@ bool demoTemplatesMatch(const std::string& body) {
 
 Reply handleDemoScanSingle(Console& console, const std::string& path) {
     console.out("--- Handling /api/demoscan/single ---");
-    return jsonReply(demoScanBody(path));
+    return jsonReply(replyBodyForFinger(path));
 }
 
 Reply handleDemoVerifyWithTemplate(Console& console, const std::string& body) {
     console.out("--- Handling /demoverify_with_template POST ---");
-    return jsonReply(std::string(verificationBody(demoTemplatesMatch(body))));
+    return jsonReply(std::string(verificationBody(anyDemoTemplatePosted(body))));
 }
