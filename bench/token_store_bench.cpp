@@ -21,7 +21,7 @@ void configRequest(benchmark::State& state) {
         int ends[2];
         socketpair(AF_UNIX, SOCK_STREAM, 0, ends);
         write(ends[0], request.data(), request.size());
-        ConnectionHandler(services, static_cast<Socket>(ends[1]), "*");
+        ConnectionHandler(services, static_cast<Socket>(ends[1]));
         benchmark::DoNotOptimize(read(ends[0], reply, sizeof reply));
         close(ends[0]);
     }

@@ -47,5 +47,6 @@ Reply handleDemoScanSingle(Console& console, const std::string& path) {
 
 Reply handleDemoVerifyWithTemplate(Console& console, const std::string& body) {
     console.out("--- Handling /demoverify_with_template POST ---");
+    if (countTemplateFields(body) > maxTemplatesPerVerification) return jsonReply(std::string(tooManyTemplatesBody));
     return jsonReply(std::string(verificationBody(anyDemoTemplatePosted(body))));
 }

@@ -9,3 +9,7 @@
 // the eight letters "template" (case-sensitive) and are not decoded. Fields
 // without "=" and with other keys are skipped; "+" is never a space.
 std::vector<std::string> extractTemplateValues(std::string_view body);
+
+// How many "template..." fields the body holds, empty values included,
+// without decoding any.
+std::size_t countTemplateFields(std::string_view body);

@@ -41,5 +41,11 @@ std::string buildPreflightResponse(std::string_view origin);
 // The body both verify endpoints answer with.
 std::string_view verificationBody(bool matched);
 
+// A verification may try this many templates at most: with the real device
+// each waits for a finger, and the scanner is held meanwhile.
+inline constexpr std::size_t maxTemplatesPerVerification = 16;
+inline constexpr std::string_view tooManyTemplatesBody =
+    "{\"success\": false, \"verified\": false, \"message\": \"Too many templates (at most 16).\"}";
+
 // The static file server's reply for anything it cannot serve.
 Reply notFoundReply();

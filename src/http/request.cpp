@@ -12,6 +12,8 @@ constexpr std::string_view contentLengthKey = "Content-Length: ";
 
 bool isSpaceOrTab(char c) { return c == ' ' || c == '\t'; }
 
+char lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+
 // The text after the first occurrence of key up to the next "\r\n" or the end.
 std::optional<std::string_view> lineValueAfter(std::string_view block, std::string_view key) {
     std::size_t at = block.find(key);
@@ -57,16 +59,36 @@ std::int64_t parseContentLength(std::string_view headerBlock) {
     return number.negative ? -magnitude : magnitude;
 }
 
+bool equalsIgnoringCase(std::string_view a, std::string_view b) {
+    return a.size() == b.size() &&
+           std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) { return lower(x) == lower(y); });
+}
+
+std::string_view trimmedOfSpacesAndTabs(std::string_view text) {
+    while (!text.empty() && isSpaceOrTab(text.front())) text.remove_prefix(1);
+    while (!text.empty() && isSpaceOrTab(text.back())) text.remove_suffix(1);
+    return text;
+}
+
+std::vector<std::string_view> headerValues(std::string_view headerBlock, std::string_view name) {
+    std::vector<std::string_view> values;
+    for (std::size_t start = headerBlock.find("\r\n"); start != std::string_view::npos;) {
+        start += 2;
+        std::size_t end = headerBlock.find("\r\n", start);
+        std::string_view line = headerBlock.substr(start, end == std::string_view::npos ? end : end - start);
+        if (line.size() > name.size() && line[name.size()] == ':' && equalsIgnoringCase(line.substr(0, name.size()), name)) {
+            values.push_back(trimmedOfSpacesAndTabs(line.substr(name.size() + 1)));
+        }
+        start = end;
+    }
+    return values;
+}
+
 std::string getHeaderValue(std::string_view headerBlock, std::string_view name) {
     std::string key(name);
     key += ": ";
     std::optional<std::string_view> value = lineValueAfter(headerBlock, key);
-    if (!value) return {};
-    std::size_t begin = 0;
-    std::size_t end = value->size();
-    while (begin < end && isSpaceOrTab((*value)[begin])) ++begin;
-    while (end > begin && isSpaceOrTab((*value)[end - 1])) --end;
-    return std::string(value->substr(begin, end - begin));
+    return value ? std::string(trimmedOfSpacesAndTabs(*value)) : std::string();
 }
 
 namespace {

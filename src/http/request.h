@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 inline constexpr std::size_t readChunkSize = 8192;
 // Limits that keep one connection's memory bounded.
@@ -39,6 +40,14 @@ std::int64_t parseContentLength(std::string_view headerBlock);
 // The value after the first "<name>: " in the block, up to the line end,
 // trimmed of spaces and tabs; empty when absent.
 std::string getHeaderValue(std::string_view headerBlock, std::string_view name);
+
+// The values of every header line named `name` (matched ignoring ASCII case at
+// the start of a line after the request line), trimmed of spaces and tabs, in order.
+std::vector<std::string_view> headerValues(std::string_view headerBlock, std::string_view name);
+
+bool equalsIgnoringCase(std::string_view a, std::string_view b);
+
+std::string_view trimmedOfSpacesAndTabs(std::string_view text);
 
 enum class RequestState { needMore, complete, tooLarge };
 

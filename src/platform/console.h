@@ -5,9 +5,16 @@
 
 #include <functional>
 #include <mutex>
+#include <string>
 #include <string_view>
 
 enum class ConsoleStream { out, err };
+
+// A value from a request, made safe to print inside a console line: every byte
+// below 0x20, 0x7F, the backslash and both bytes of a UTF-8 C1 control (C2 80
+// to C2 9F) become \xNN, so a client can neither forge lines nor send the
+// terminal escape codes. Other bytes are kept.
+std::string forConsole(std::string_view value);
 
 class Console {
 public:

@@ -2,6 +2,7 @@
 // The one socket layer: every difference between POSIX sockets and Winsock lives
 // behind these functions (net_posix.cpp, net_windows.cpp).
 
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -23,6 +24,10 @@ struct ListenResult {
     int errorCode = 0;
 };
 
+// How many descriptors the process may hold open (read after startNetwork,
+// which raises it); the largest value where sockets have no such limit.
+std::size_t openFileLimit();
+
 // Resolves host/service (IPv4, TCP, passive), binds the first result and
 // listens with the system's largest backlog. Service "0" picks a free port.
 ListenResult listenOn(const std::string& host, const std::string& service);
@@ -33,20 +38,28 @@ int localPort(Socket socket);
 // Waits for the next connection; invalidSocket when accept fails.
 Socket acceptConnection(Socket listener);
 
-// Gives reads and writes on a connection a time-out, so a silent or stalled
-// peer cannot hold its thread for ever.
+using Deadline = std::chrono::steady_clock::time_point;
+
+// Gives blocking reads and writes a time-out (a client's socket: the server
+// bounds its connections with deadlines instead).
 void setIoTimeout(Socket socket, int seconds);
+
+// Waits until a read would not block: bytes, the peer's end, or a failure the
+// read then reports. False when the deadline passes first.
+bool waitReadable(Socket socket, Deadline deadline);
 
 // Reads at most capacity bytes. Returns the count read, 0 when the peer closed,
 // and a negative value on failure or time-out.
 long receiveSome(Socket socket, char* buffer, std::size_t capacity);
 
-// Writes all length bytes, with as many sends as it takes. Returns false when
-// the peer has gone or a send fails; never raises a signal.
+// Writes all length bytes, with as many blocking sends as it takes. Returns
+// false when the peer has gone or a send fails; never raises a signal.
 bool sendAll(Socket socket, const char* data, std::size_t length);
 
-// Writes head then body as one stream, without joining them first.
-bool sendAll(Socket socket, std::string_view head, std::string_view body);
+// Writes head then body as one stream, without joining them first: one gather
+// send when the peer keeps up. Returns false when the peer has gone, a send
+// fails or the whole has not left by the deadline; never raises a signal.
+bool sendAll(Socket socket, std::string_view head, std::string_view body, Deadline deadline);
 
 // Ends the sending side (SD_SEND / SHUT_WR).
 void shutdownSend(Socket socket);

@@ -2,9 +2,11 @@
 #include "platform/native_socket.h"
 
 #include <algorithm>
+#include <climits>
 #include <csignal>
 #include <cerrno>
 #include <netinet/tcp.h>
+#include <poll.h>
 #include <sys/resource.h>
 #include <sys/time.h>
 #include <sys/uio.h>
@@ -14,13 +16,25 @@ namespace {
 
 int fd(Socket socket) { return static_cast<int>(socket); }
 
+// Waits for the events until the deadline. True once they come or poll fails
+// (the read or send that follows reports the failure), false when time runs out.
+bool waitFor(Socket socket, short events, Deadline deadline) {
+    for (;;) {
+        auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+        if (left.count() <= 0) return false;
+        pollfd entry{fd(socket), events, 0};
+        int ready = ::poll(&entry, 1, static_cast<int>(std::min<std::int64_t>(left.count(), INT_MAX)));
+        if (ready > 0 || (ready < 0 && errno != EINTR)) return true;
+    }
+}
+
 }  // namespace
 
 int startNetwork() {
     // A peer that vanishes mid-reply must never end the process.
     std::signal(SIGPIPE, SIG_IGN);
-    // Every connection holds a descriptor and there is no connection limit, so
-    // take all the descriptors the system allows.
+    // Every connection holds a descriptor, and the connection cap follows the
+    // limit, so take all the descriptors the system allows.
     rlimit limit{};
     if (getrlimit(RLIMIT_NOFILE, &limit) == 0 && limit.rlim_cur < limit.rlim_max) {
         limit.rlim_cur = limit.rlim_max;
@@ -42,6 +56,12 @@ void prepareListener(NativeSocket listener) {
 #endif
 }
 
+std::size_t openFileLimit() {
+    rlimit limit{};
+    if (getrlimit(RLIMIT_NOFILE, &limit) != 0 || limit.rlim_cur == RLIM_INFINITY) return SIZE_MAX;
+    return static_cast<std::size_t>(limit.rlim_cur);
+}
+
 int localPort(Socket socket) {
     sockaddr_in address{};
     socklen_t length = sizeof address;
@@ -60,6 +80,8 @@ void setIoTimeout(Socket socket, int seconds) {
     setsockopt(fd(socket), SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof timeout);
     setsockopt(fd(socket), SOL_SOCKET, SO_SNDTIMEO, &timeout, sizeof timeout);
 }
+
+bool waitReadable(Socket socket, Deadline deadline) { return waitFor(socket, POLLIN, deadline); }
 
 long receiveSome(Socket socket, char* buffer, std::size_t capacity) {
     for (;;) {
@@ -80,7 +102,7 @@ bool sendAll(Socket socket, const char* data, std::size_t length) {
     return true;
 }
 
-bool sendAll(Socket socket, std::string_view head, std::string_view body) {
+bool sendAll(Socket socket, std::string_view head, std::string_view body, Deadline deadline) {
     iovec parts[2] = {{const_cast<char*>(head.data()), head.size()},
                       {const_cast<char*>(body.data()), body.size()}};
     msghdr message{};
@@ -88,8 +110,13 @@ bool sendAll(Socket socket, std::string_view head, std::string_view body) {
     message.msg_iovlen = 2;
     std::size_t remaining = head.size() + body.size();
     while (remaining > 0) {
-        ssize_t sent = ::sendmsg(fd(socket), &message, MSG_NOSIGNAL);
+        // Never blocks: a peer that stops reading is waited for only until the deadline.
+        ssize_t sent = ::sendmsg(fd(socket), &message, MSG_NOSIGNAL | MSG_DONTWAIT);
         if (sent < 0 && errno == EINTR) continue;
+        if (sent < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
+            if (!waitFor(socket, POLLOUT, deadline)) return false;
+            continue;
+        }
         if (sent <= 0) return false;
         remaining -= static_cast<std::size_t>(sent);
         // Step past what went out, across the two parts.

@@ -1,9 +1,31 @@
 #include "platform/net.h"
 #include "platform/native_socket.h"
 
+#include <algorithm>
+#include <cstdint>
+
 namespace {
 
 SOCKET handle(Socket socket) { return static_cast<SOCKET>(socket); }
+
+// Waits until the socket is readable (or writable) until the deadline. True
+// once it is or select fails (the read or send that follows reports the
+// failure), false when time runs out.
+bool waitFor(Socket socket, bool forWriting, Deadline deadline) {
+    for (;;) {
+        auto left = std::chrono::ceil<std::chrono::microseconds>(deadline - std::chrono::steady_clock::now());
+        if (left.count() <= 0) return false;
+        // timeval holds longs; a longer wait goes round again.
+        constexpr std::int64_t hourMicroseconds = 3600LL * 1000000;
+        std::int64_t wait = std::min<std::int64_t>(left.count(), hourMicroseconds);
+        timeval timeout{static_cast<long>(wait / 1000000), static_cast<long>(wait % 1000000)};
+        fd_set set;
+        FD_ZERO(&set);
+        FD_SET(handle(socket), &set);
+        int ready = ::select(0, forWriting ? nullptr : &set, forWriting ? &set : nullptr, nullptr, &timeout);
+        if (ready != 0) return true;
+    }
+}
 
 }  // namespace
 
@@ -11,6 +33,9 @@ int startNetwork() {
     WSADATA data;
     return WSAStartup(MAKEWORD(2, 2), &data);
 }
+
+// Sockets are not counted against a descriptor limit here.
+std::size_t openFileLimit() { return SIZE_MAX; }
 
 // No SO_REUSEADDR here: on Windows it would let another process take the port.
 void prepareListener(NativeSocket) {}
@@ -34,6 +59,8 @@ void setIoTimeout(Socket socket, int seconds) {
     setsockopt(handle(socket), SOL_SOCKET, SO_SNDTIMEO, value, sizeof milliseconds);
 }
 
+bool waitReadable(Socket socket, Deadline deadline) { return waitFor(socket, false, deadline); }
+
 long receiveSome(Socket socket, char* buffer, std::size_t capacity) {
     return ::recv(handle(socket), buffer, static_cast<int>(capacity), 0);
 }
@@ -49,24 +76,34 @@ bool sendAll(Socket socket, const char* data, std::size_t length) {
     return true;
 }
 
-bool sendAll(Socket socket, std::string_view head, std::string_view body) {
-    // Winsock's gather send takes both parts in one call; partial sends are rare
-    // on blocking sockets, and then the rest goes out part by part.
-    WSABUF parts[2] = {{static_cast<ULONG>(head.size()), const_cast<char*>(head.data())},
-                       {static_cast<ULONG>(body.size()), const_cast<char*>(body.data())}};
-    DWORD sent = 0;
-    if (head.size() + body.size() <= 0x7FFFFFFF &&
-        WSASend(handle(socket), parts, 2, &sent, 0, nullptr, nullptr) == 0) {
-        if (sent >= head.size() + body.size()) return true;
-    } else {
-        sent = 0;
+bool sendAll(Socket socket, std::string_view head, std::string_view body, Deadline deadline) {
+    // A blocking send waits until all is taken, however long the peer takes:
+    // non-blocking, a send takes what fits and select waits for room until the deadline.
+    u_long nonBlocking = 1;
+    if (ioctlsocket(handle(socket), FIONBIO, &nonBlocking) != 0) return false;
+    std::string_view parts[2] = {head, body};
+    while (!parts[0].empty() || !parts[1].empty()) {
+        WSABUF buffers[2];
+        DWORD count = 0;
+        for (std::string_view part : parts) {
+            if (part.empty()) continue;
+            buffers[count++] = {static_cast<ULONG>(std::min<std::size_t>(part.size(), 0x40000000)),
+                                const_cast<char*>(part.data())};
+        }
+        DWORD sent = 0;
+        if (WSASend(handle(socket), buffers, count, &sent, 0, nullptr, nullptr) != 0) {
+            if (WSAGetLastError() != WSAEWOULDBLOCK || !waitFor(socket, true, deadline)) return false;
+            continue;
+        }
+        if (sent == 0) return false;
+        // Step past what went out, across the two parts.
+        for (std::string_view& part : parts) {
+            std::size_t taken = std::min<std::size_t>(sent, part.size());
+            part.remove_prefix(taken);
+            sent -= static_cast<DWORD>(taken);
+        }
     }
-    if (sent < head.size()) {
-        if (!sendAll(socket, head.data() + sent, head.size() - sent)) return false;
-        return sendAll(socket, body.data(), body.size());
-    }
-    std::size_t bodySent = sent - head.size();
-    return sendAll(socket, body.data() + bodySent, body.size() - bodySent);
+    return true;
 }
 
 void shutdownSend(Socket socket) { ::shutdown(handle(socket), SD_SEND); }

@@ -38,6 +38,7 @@ bool anyTemplateMatches(const ScannerLibrary& library, Console& console, const s
 
 Reply handleVerifyWithTemplate(Scanner& scanner, Console& console, const std::string& body) {
     console.out("--- Handling /verify_with_template POST (four fingers) ---");
+    if (countTemplateFields(body) > maxTemplatesPerVerification) return jsonReply(std::string(tooManyTemplatesBody));
     std::lock_guard lock(scanner.lock);
     return jsonReply(std::string(verificationBody(anyTemplateMatches(scanner.library, console, body))));
 }

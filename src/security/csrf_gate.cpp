@@ -24,9 +24,9 @@ std::optional<Reply> checkCsrfToken(CsrfTokenStore& tokens, Console& console, co
                                     std::string_view headerBlock) {
     std::string token = getHeaderValue(headerBlock, tokenHeaderName);
     if (tokens.accept(token)) {
-        console.out("CSRF check PASSED for " + path);
+        console.out("CSRF check PASSED for " + forConsole(path));
         return std::nullopt;
     }
-    console.err("CSRF check FAILED for " + path + " (Token: '" + token + "')");
+    console.err("CSRF check FAILED for " + forConsole(path) + " (Token: '" + forConsole(token) + "')");
     return Reply{status::forbidden, contentType::json, std::string(csrfFailureBody)};
 }

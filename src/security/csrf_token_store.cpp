@@ -1,34 +1,36 @@
 #include "security/csrf_token_store.h"
 
-#include <random>
-
 MonotonicNanos steadyClockNanos() {
     return std::chrono::duration_cast<std::chrono::nanoseconds>(
                std::chrono::steady_clock::now().time_since_epoch())
         .count();
 }
 
-std::string makeTokenText(std::uint32_t seed) {
+namespace {
+
+std::string tokenTextOf(const std::uint8_t (&numbers)[32]) {
     static constexpr char hexDigits[] = "0123456789abcdef";
-    std::mt19937 engine(seed);
     std::string token;
     token.reserve(64);
-    for (int i = 0; i < 32; ++i) {
-        std::uint32_t value = static_cast<std::uint32_t>(engine()) >> 24;
+    for (std::uint8_t value : numbers) {
         if (value >= 16) token.push_back(hexDigits[value >> 4]);
         token.push_back(hexDigits[value & 15]);
     }
     return token;
 }
 
-CsrfTokenStore::CsrfTokenStore(MonotonicClock clock, std::size_t capacity)
-    : clock_(std::move(clock)), capacity_(capacity) {}
+}  // namespace
+
+CsrfTokenStore::CsrfTokenStore(MonotonicClock clock, RandomBytes random, std::size_t capacity)
+    : clock_(std::move(clock)), random_(std::move(random)), capacity_(capacity) {}
 
 std::string CsrfTokenStore::issue() {
     std::lock_guard lock(mutex_);
     purgeExpired(clock_());
     if (created_.size() >= capacity_) dropOldest();
-    std::string token = makeTokenText(static_cast<std::uint32_t>(clock_()));
+    std::uint8_t numbers[32];
+    random_(numbers, sizeof numbers);
+    std::string token = tokenTextOf(numbers);
     MonotonicNanos createdAt = clock_();
     created_[token] = createdAt;
     issueOrder_.emplace_back(createdAt, token);

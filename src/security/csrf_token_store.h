@@ -6,32 +6,36 @@
 #include <cstdint>
 #include <deque>
 #include <functional>
-#include <limits>
 #include <mutex>
 #include <string>
 #include <string_view>
 #include <unordered_map>
 
+#include "platform/random_source.h"
+
 // Nanoseconds since the monotonic clock's epoch.
 using MonotonicNanos = std::int64_t;
 using MonotonicClock = std::function<MonotonicNanos()>;
 
+// Fills a buffer with unpredictable bytes.
+using RandomBytes = std::function<void(std::uint8_t*, std::size_t)>;
+
 inline constexpr MonotonicNanos tokenLifetimeNanos = 86'400'000'000'000;
-inline constexpr std::size_t unlimitedTokens = std::numeric_limits<std::size_t>::max();
+// Each live token holds about 270 bytes for a day: a flood of /api/config
+// requests must not grow the store without end.
+inline constexpr std::size_t maxLiveTokens = 100'000;
 
 MonotonicNanos steadyClockNanos();
-
-// The token text for 32 values of 0 to 255 drawn from an MT19937 engine seeded
-// with the low 32 bits of seed: each in lowercase hex without leading zeros.
-std::string makeTokenText(std::uint32_t seed);
 
 // Issued tokens and their creation times, safe to use from any thread.
 class CsrfTokenStore {
 public:
-    explicit CsrfTokenStore(MonotonicClock clock = steadyClockNanos, std::size_t capacity = unlimitedTokens);
+    explicit CsrfTokenStore(MonotonicClock clock = steadyClockNanos, RandomBytes random = fillRandom,
+                            std::size_t capacity = maxLiveTokens);
 
-    // Purges tokens older than the lifetime, makes and stores a new one; at
-    // capacity the oldest live token makes room.
+    // Purges tokens older than the lifetime, makes and stores a new one: 32
+    // random numbers of 0 to 255, each in lowercase hex without leading zeros.
+    // At capacity the oldest live token makes room.
     std::string issue();
 
     // True for a stored token younger than the lifetime. An expired token is erased.
@@ -44,6 +48,7 @@ private:
     void dropOldest();
 
     MonotonicClock clock_;
+    RandomBytes random_;
     std::size_t capacity_;
     mutable std::mutex mutex_;
     std::unordered_map<std::string, MonotonicNanos> created_;

@@ -2,27 +2,11 @@
 
 #include <array>
 
+#include "http/request.h"
+
 namespace {
 
 constexpr std::string_view hostNotAllowedBody = "{\"success\": false, \"message\": \"Host not allowed.\"}";
-
-char lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
-bool equalsIgnoringCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (lower(a[i]) != lower(b[i])) return false;
-    }
-    return true;
-}
-
-bool isSpaceOrTab(char c) { return c == ' ' || c == '\t'; }
-
-std::string_view trimmed(std::string_view text) {
-    while (!text.empty() && isSpaceOrTab(text.front())) text.remove_prefix(1);
-    while (!text.empty() && isSpaceOrTab(text.back())) text.remove_suffix(1);
-    return text;
-}
 
 bool isPort(std::string_view text) {
     if (text.size() > 5) return false;
@@ -52,20 +36,8 @@ bool isLoopbackHost(std::string_view hostValue) {
 }
 
 std::optional<std::string> findForeignHost(std::string_view headerBlock) {
-    constexpr std::string_view hostName = "host:";
-    // Header lines follow the request line.
-    std::size_t lineStart = headerBlock.find("\r\n");
-    while (lineStart != std::string_view::npos) {
-        lineStart += 2;
-        std::size_t lineEnd = headerBlock.find("\r\n", lineStart);
-        std::string_view line = headerBlock.substr(lineStart, lineEnd == std::string_view::npos
-                                                                  ? std::string_view::npos
-                                                                  : lineEnd - lineStart);
-        if (equalsIgnoringCase(line.substr(0, hostName.size()), hostName)) {
-            std::string_view value = trimmed(line.substr(hostName.size()));
-            if (!isLoopbackHost(value)) return std::string(value);
-        }
-        lineStart = lineEnd;
+    for (std::string_view value : headerValues(headerBlock, "Host")) {
+        if (!isLoopbackHost(value)) return std::string(value);
     }
     return std::nullopt;
 }
@@ -73,6 +45,6 @@ std::optional<std::string> findForeignHost(std::string_view headerBlock) {
 std::optional<Reply> checkHost(Console& console, const std::string& path, std::string_view headerBlock) {
     std::optional<std::string> foreignHost = findForeignHost(headerBlock);
     if (!foreignHost) return std::nullopt;
-    console.err("Host check FAILED for " + path + " (Host: '" + *foreignHost + "')");
+    console.err("Host check FAILED for " + forConsole(path) + " (Host: '" + forConsole(*foreignHost) + "')");
     return Reply{status::forbidden, contentType::json, std::string(hostNotAllowedBody)};
 }

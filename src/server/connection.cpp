@@ -1,31 +1,44 @@
 #include "server/connection.h"
 
+#include <algorithm>
+#include <optional>
+
 #include "http/request.h"
 #include "server/respond.h"
 
 namespace {
 
-// Reads until the request is whole, too large, or the peer closes, fails or
-// stays silent past the time-out (all three end the reading alike).
-RequestAssembler receiveRequest(Socket socket) {
+using Clock = std::chrono::steady_clock;
+
+// Reads until the request is whole or too large, or the peer closes or fails
+// (both end the reading alike: what arrived is answered). Nothing at all when
+// the header block or the whole request misses its deadline.
+std::optional<RequestAssembler> receiveRequest(Socket socket, Clock::time_point headerDeadline,
+                                               Clock::time_point requestDeadline) {
     RequestAssembler request;
+    bool headerIn = false;
     char buffer[readChunkSize];
     while (request.state() == RequestState::needMore) {
+        if (!waitReadable(socket, headerIn ? requestDeadline : headerDeadline)) return std::nullopt;
         long received = receiveSome(socket, buffer, sizeof buffer);
         if (received <= 0) break;
+        // Only the new bytes, with the three before them, can end the header block.
+        std::size_t searchFrom = request.text().size() > 3 ? request.text().size() - 3 : 0;
         request.append(buffer, static_cast<std::size_t>(received));
+        headerIn = headerIn || findHeaderEnd(std::string_view(request.text()).substr(searchFrom));
     }
     return request;
 }
 
-// Reads and drops what is still arriving, within bounds, after the reply.
-void discardUnreadInput(Socket socket) {
-    constexpr int drainTimeoutSeconds = 1;
+// Reads and drops what is still arriving after the reply, until a second
+// passes without bytes, 1 MiB has come or the request deadline passes.
+void discardUnreadInput(Socket socket, Clock::time_point requestDeadline) {
+    constexpr auto quietTime = std::chrono::seconds(1);
     constexpr std::size_t drainLimit = 1024 * 1024;
     shutdownSend(socket);
-    setIoTimeout(socket, drainTimeoutSeconds);
     char buffer[readChunkSize];
     for (std::size_t drained = 0; drained < drainLimit;) {
+        if (!waitReadable(socket, std::min(Clock::now() + quietTime, requestDeadline))) break;
         long received = receiveSome(socket, buffer, sizeof buffer);
         if (received <= 0) break;
         drained += static_cast<std::size_t>(received);
@@ -34,14 +47,19 @@ void discardUnreadInput(Socket socket) {
 
 }  // namespace
 
-void ConnectionHandler(Services& services, Socket socket, const std::string& origin) {
+void ConnectionHandler(Services& services, Socket socket, const ConnectionLimits& limits) {
+    // Served as soon as it is accepted, so the deadlines count from here.
+    const Clock::time_point accepted = Clock::now();
+    const Clock::time_point requestDeadline = accepted + limits.requestDeadline;
     try {
-        setIoTimeout(socket, connectionIoTimeoutSeconds);
-        RequestAssembler request = receiveRequest(socket);
-        ReplyBytes reply = respond(services, request.text(), origin);
-        if (!reply.head.empty()) {
-            sendAll(socket, reply.head, reply.body);
-            if (reply.drainUnreadInput) discardUnreadInput(socket);
+        std::optional<RequestAssembler> request =
+            receiveRequest(socket, std::min(accepted + limits.headerDeadline, requestDeadline), requestDeadline);
+        if (request) {
+            ReplyBytes reply = respond(services, request->text());
+            if (!reply.head.empty() && sendAll(socket, reply.head, reply.body, Clock::now() + limits.sendDeadline) &&
+                reply.drainUnreadInput) {
+                discardUnreadInput(socket, requestDeadline);
+            }
         }
     } catch (...) {
         // One request's failure ends only its own connection.

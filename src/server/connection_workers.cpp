@@ -3,8 +3,9 @@
 #include <string>
 #include <thread>
 
-ConnectionWorkers::ConnectionWorkers(Serve serve, Console& console, std::chrono::milliseconds idleLifetime)
-    : serve_(std::move(serve)), console_(console), idleLifetime_(idleLifetime) {}
+ConnectionWorkers::ConnectionWorkers(Serve serve, Console& console, std::size_t capacity,
+                                     std::chrono::milliseconds idleLifetime)
+    : serve_(std::move(serve)), console_(console), capacity_(capacity), idleLifetime_(idleLifetime) {}
 
 ConnectionWorkers::~ConnectionWorkers() {
     std::unique_lock lock(mutex_);
@@ -13,8 +14,14 @@ ConnectionWorkers::~ConnectionWorkers() {
     threadEnded_.wait(lock, [this] { return threads_ == 0; });
 }
 
+void ConnectionWorkers::waitForFreeSlot() {
+    std::unique_lock lock(mutex_);
+    slotFreed_.wait(lock, [this] { return busy_ < capacity_; });
+}
+
 void ConnectionWorkers::serve(Socket connection) {
     std::unique_lock lock(mutex_);
+    ++busy_;
     if (unclaimedIdle_ > 0) {
         // An idle thread is waiting and no other job is meant for it.
         --unclaimedIdle_;
@@ -31,6 +38,7 @@ void ConnectionWorkers::serve(Socket connection) {
     } catch (const std::exception& error) {
         lock.lock();
         --threads_;
+        --busy_;
         lock.unlock();
         console_.err(std::string("Could not start a connection thread: ") + error.what());
         shutdownSend(connection);
@@ -42,6 +50,8 @@ void ConnectionWorkers::work(Socket connection) {
     for (;;) {
         serve_(connection);
         std::unique_lock lock(mutex_);
+        --busy_;
+        slotFreed_.notify_one();
         ++unclaimedIdle_;
         jobArrived_.wait_for(lock, idleLifetime_, [this] { return !jobs_.empty() || stopping_; });
         if (jobs_.empty()) {

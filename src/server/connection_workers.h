@@ -1,7 +1,9 @@
 #pragma once
-// The threads that serve connections. Every connection gets a thread of its own
-// at once: an idle one when there is one, else a new one, so there is no limit
-// and no queue in which a slow client could hold up another. A thread that has
+// The threads that serve connections: at most `capacity` at once, each on a
+// thread of its own from its accept on (an idle one when there is one, else a
+// new one). The accept loop waits for a free slot before it accepts, so further
+// connections wait in the listener's backlog, where they hold no thread; the
+// connection deadlines bound how long a slot stays taken. A thread that has
 // served its connection waits a short while for the next before it ends, which
 // spares a thread start per request under load.
 
@@ -21,15 +23,19 @@ public:
 
     // serve handles one connection and closes it; console takes the line of a
     // thread that cannot be started.
-    ConnectionWorkers(Serve serve, Console& console,
+    ConnectionWorkers(Serve serve, Console& console, std::size_t capacity,
                       std::chrono::milliseconds idleLifetime = std::chrono::seconds(2));
     // Waits for every thread to finish its connection and end.
     ~ConnectionWorkers();
     ConnectionWorkers(const ConnectionWorkers&) = delete;
     ConnectionWorkers& operator=(const ConnectionWorkers&) = delete;
 
-    // Hands the connection to a thread. When no thread can be started the
-    // connection is closed unanswered and the failure printed; the caller goes on.
+    // Returns once fewer than capacity connections are being served.
+    void waitForFreeSlot();
+
+    // Hands the connection to a thread; only after waitForFreeSlot, from one
+    // thread. When no thread can be started the connection is closed
+    // unanswered and the failure printed; the caller goes on.
     void serve(Socket connection);
 
     // Threads alive, busy or idle.
@@ -40,10 +46,13 @@ private:
 
     const Serve serve_;
     Console& console_;
+    const std::size_t capacity_;
     const std::chrono::milliseconds idleLifetime_;
     mutable std::mutex mutex_;
     std::condition_variable jobArrived_;
     std::condition_variable threadEnded_;
+    std::condition_variable slotFreed_;
+    std::size_t busy_ = 0;  // connections handed over and not yet closed
     bool stopping_ = false;
     std::deque<Socket> jobs_;
     std::size_t unclaimedIdle_ = 0;  // idle threads no queued job is meant for

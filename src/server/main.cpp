@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <string>
+#include <variant>
 #include <vector>
 
 #include "platform/net.h"
@@ -16,14 +17,22 @@ namespace {
 
 constexpr const char* listenHost = "127.0.0.1";
 constexpr const char* listenPort = "8080";
+constexpr const char* anyOriginWarning =
+    "Warning: any web site can use the scanner; start with --origin <your page's origin> to allow only your page.";
 
 }  // namespace
 
 int main(int argc, char** argv) {
     const std::string allowedOrigin = allowedOriginFrom(std::vector<std::string>(argv + 1, argv + argc));
-    Services services(unavailableScannerLibrary());
+    std::variant<AllowedOrigins, std::string> origins = parseAllowedOrigins(allowedOrigin);
+    if (const std::string* refusal = std::get_if<std::string>(&origins)) {
+        Console().err(*refusal);
+        return 2;
+    }
+    Services services(unavailableScannerLibrary(), {}, maxLiveTokens, std::get<AllowedOrigins>(std::move(origins)));
     services.console.out("--- RUNNING LOCAL BIOMETRIC CODE ---");
     services.console.out("Allowed Origin: " + allowedOrigin);
+    if (allowedOrigin == "*") services.console.err(anyOriginWarning);
 
     if (int result = startNetwork(); result != 0) {
         services.console.err("WSAStartup failed: " + std::to_string(result));
@@ -41,6 +50,6 @@ int main(int argc, char** argv) {
     connectScanner(services.scanner.library, services.console);
 
     const std::atomic<bool> neverStop{false};
-    runAcceptLoop(services, listening.socket, allowedOrigin, neverStop);
+    runAcceptLoop(services, listening.socket, neverStop);
     return 0;
 }

@@ -3,6 +3,7 @@
 #include "http/request.h"
 #include "security/csrf_gate.h"
 #include "security/host_check.h"
+#include "security/origin_check.h"
 #include "server/routes.h"
 
 namespace {
@@ -16,8 +17,10 @@ ReplyBytes bytesOf(Reply reply, const std::string& origin) {
 
 }  // namespace
 
-ReplyBytes respond(Services& services, std::string_view requestText, const std::string& origin) {
+ReplyBytes respond(Services& services, std::string_view requestText) {
     if (requestText.empty()) return {};
+    std::string_view headerBlock = headerBlockOf(requestText);
+    const std::string origin = replyOrigin(services.origins, headerBlock);
     if (requestState(requestText) == RequestState::tooLarge) {
         ReplyBytes refusal = bytesOf({status::payloadTooLarge, contentType::json, std::string(tooLargeBody)}, origin);
         refusal.drainUnreadInput = true;
@@ -25,15 +28,11 @@ ReplyBytes respond(Services& services, std::string_view requestText, const std::
     }
     RequestLine line = cutRequestLine(requestText);
     if (line.method == "OPTIONS") return {buildPreflightResponse(origin), {}};
-    std::string_view headerBlock = headerBlockOf(requestText);
-    if (std::optional<Reply> refusal = checkHost(services.console, line.path, headerBlock)) {
-        return bytesOf(*std::move(refusal), origin);
+    std::optional<Reply> refusal = checkHost(services.console, line.path, headerBlock);
+    bool gated = isProtectedPath(line.path);
+    if (!refusal && (gated || line.path == "/api/config")) {
+        refusal = checkOrigin(services.origins, services.console, line.path, headerBlock);
     }
-    if (isProtectedPath(line.path)) {
-        if (std::optional<Reply> refusal =
-                checkCsrfToken(services.tokens, services.console, line.path, headerBlock)) {
-            return bytesOf(*std::move(refusal), origin);
-        }
-    }
-    return bytesOf(routeRequest(services, line.method, line.path, requestText), origin);
+    if (!refusal && gated) refusal = checkCsrfToken(services.tokens, services.console, line.path, headerBlock);
+    return bytesOf(refusal ? *std::move(refusal) : routeRequest(services, line.method, line.path, requestText), origin);
 }

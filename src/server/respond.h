@@ -16,6 +16,6 @@ struct ReplyBytes {
     bool drainUnreadInput = false;
 };
 
-// Answers a whole request text: size limits, preflight, Host check, CSRF gate,
-// route. Touches the world only through services.
-ReplyBytes respond(Services& services, std::string_view requestText, const std::string& origin);
+// Answers a whole request text: size limits, preflight, Host check, origin
+// check, CSRF gate, route. Touches the world only through services.
+ReplyBytes respond(Services& services, std::string_view requestText);

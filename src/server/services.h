@@ -5,13 +5,16 @@
 #include "platform/console.h"
 #include "scanner/scanner_library.h"
 #include "security/csrf_token_store.h"
+#include "security/origin_check.h"
 
 struct Services {
     explicit Services(const ScannerLibrary& library, Console::Sink consoleSink = {},
-                      std::size_t tokenCapacity = unlimitedTokens)
-        : console(std::move(consoleSink)), tokens(steadyClockNanos, tokenCapacity), scanner(library) {}
+                      std::size_t tokenCapacity = maxLiveTokens, AllowedOrigins allowedOrigins = {})
+        : console(std::move(consoleSink)), tokens(steadyClockNanos, fillRandom, tokenCapacity),
+          scanner(library), origins(std::move(allowedOrigins)) {}
 
     Console console;
     CsrfTokenStore tokens;
     Scanner scanner;
+    AllowedOrigins origins;  // set once, before the first connection
 };

@@ -1,5 +1,6 @@
 #include "static/static_files.h"
 
+#include <algorithm>
 #include <array>
 #include <utility>
 
@@ -19,6 +20,22 @@ bool isAmbiguousDotSegment(std::string_view segment) {
     return segment.find_first_not_of(". ") == std::string_view::npos;
 }
 
+// Windows opens these base names as devices in every folder, whatever follows
+// the first "." or ":", and a read of one (a console) may wait for ever.
+bool isDeviceName(std::string_view segment) {
+    std::string base(segment.substr(0, segment.find_first_of(".:")));
+    base.erase(base.find_last_not_of(". ") + 1);
+    for (char& c : base) c = c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+    static constexpr std::string_view names[] = {"CON", "PRN", "AUX", "NUL", "CONIN$", "CONOUT$", "CLOCK$"};
+    if (std::ranges::find(names, base) != std::end(names)) return true;
+    if (!base.starts_with("COM") && !base.starts_with("LPT")) return false;
+    // COM and LPT take a digit or a superscript 1, 2 or 3, in UTF-8 or as one Latin-1 byte.
+    std::string_view number = std::string_view(base).substr(3);
+    if (number.size() == 1 && number[0] >= '0' && number[0] <= '9') return true;
+    if (number.starts_with("\xC2")) number.remove_prefix(1);
+    return number == "\xB9" || number == "\xB2" || number == "\xB3";
+}
+
 }  // namespace
 
 bool staysInsideTree(std::string_view relativePath) {
@@ -32,7 +49,7 @@ bool staysInsideTree(std::string_view relativePath) {
         std::string_view segment = relativePath.substr(start, end - start);
         if (segment == "..") {
             if (--depth < 0) return false;
-        } else if (isAmbiguousDotSegment(segment)) {
+        } else if (isAmbiguousDotSegment(segment) || isDeviceName(segment)) {
             return false;
         } else if (!segment.empty() && segment != ".") {
             ++depth;
@@ -63,7 +80,7 @@ std::string_view contentTypeFor(std::string_view relativePath) {
 }
 
 std::string readFrontendFile(const std::string& relativePath) {
-    return readWholeFile(frontendRoot + relativePath);
+    return readFileInside(frontendRoot, relativePath);
 }
 
 Reply handleStaticFile(const std::string& path) {

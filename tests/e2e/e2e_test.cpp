@@ -9,28 +9,40 @@
 namespace {
 
 const std::string banner = "--- RUNNING LOCAL BIOMETRIC CODE ---";
+const std::string warning =
+    "Warning: any web site can use the scanner; start with --origin <your page's origin> to allow only your page.";
 
 TEST(EndToEnd, AnswersEveryRequestOfTheTable) {
     const std::string origin = "http://app.example:3000";
     ServerProcess server({"--origin", origin});
     server.waitUntilListening();
-    EXPECT_EQ(server.nextOutLine(), "Futronic device connected automatically.");
+    EXPECT_EQ(server.outLines(1)[0], "Futronic device connected automatically.");
     runReplyTable(server, origin);
 }
 
 TEST(EndToEnd, TakesTheOriginFromTheCommandLine) {
-    const std::pair<std::vector<std::string>, std::string> cases[] = {
-        {{}, "*"},
-        {{"foo", "--origin", "a", "bar", "--origin", "--origin"}, "--origin"},  // the last wins, taken as it is
-        {{"--origin=x", "--ORIGIN", "y", "-origin", "z", "--origin"}, "*"},     // a lone --origin is ignored
-        {{"--origin", ""}, ""},
+    const std::tuple<std::vector<std::string>, std::string, std::string> cases[] = {
+        {{}, "*", warning},
+        {{"foo", "--origin", "a", "bar", "--origin", "--origin"}, "--origin", ""},  // the last wins, taken as it is
+        {{"--origin=x", "--ORIGIN", "y", "-origin", "z", "--origin"}, "*", warning},  // a lone --origin is ignored
     };
-    for (const auto& [arguments, origin] : cases) {
+    for (const auto& [arguments, origin, line] : cases) {
         ServerProcess server(arguments);
         EXPECT_EQ(server.waitUntilListening(), (std::vector<std::string>{banner, "Allowed Origin: " + origin,
-                                                                 "Server is listening for connections on port 8080..."}));
+                                                                          "Server is listening for connections on port 8080..."}));
+        if (!line.empty()) {
+            EXPECT_EQ(server.errLines(1)[0], line);
+        }
         std::string reply = sendRequest(8080, "OPTIONS / HTTP/1.1\r\n\r\n");
         EXPECT_NE(reply.find("\r\nAccess-Control-Allow-Origin: " + origin + "\r\n"), std::string::npos) << reply;
+    }
+    // Refused before the banner.
+    for (const auto& [value, line] : {std::pair{"https://a.example\x7f", "it must not contain control characters."},
+                                      {"https://a.example,*", "a list must name origins, with no empty entry and no *."}}) {
+        ServerProcess server({"--origin", value});
+        EXPECT_EQ(server.errLines(1)[0], std::string("Invalid --origin value: ") + line);
+        EXPECT_EQ(server.exitStatus(), 2);
+        EXPECT_EQ(server.outLines(1)[0], "");
     }
 }
 
@@ -39,7 +51,7 @@ TEST(EndToEnd, ReportsAPortTakenAndExits) {
     first.waitUntilListening();
     ServerProcess second;
     EXPECT_EQ(second.outLines(2), (std::vector<std::string>{banner, "Allowed Origin: *"}));
-    EXPECT_TRUE(second.nextErrLine().starts_with("bind failed: "));
+    EXPECT_EQ(second.errLines(2)[1].substr(0, 13), "bind failed: ");
     EXPECT_EQ(second.exitStatus(), 1);
 }
 

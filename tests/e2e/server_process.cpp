@@ -1,6 +1,7 @@
 #include "e2e/server_process.h"
 
 #include <chrono>
+#include <cstdlib>
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
@@ -39,6 +40,9 @@ ServerProcess::ServerProcess(const std::vector<std::string>& arguments, const Se
     std::vector<char*> argv = pointersTo(argumentTexts);
     std::vector<char*> envp = pointersTo(environmentTexts);
 
+    if (launch.terminalInput && ((pty_ = posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC)) < 0 || grantpt(pty_) != 0 ||
+                                 unlockpt(pty_) != 0)) throw std::runtime_error("no pseudo-terminal");
+    const char* terminal = launch.terminalInput ? ptsname(pty_) : nullptr;
     int outPipe[2];
     int errPipe[2];
     if (pipe2(outPipe, O_CLOEXEC) != 0 || pipe2(errPipe, O_CLOEXEC) != 0) throw std::runtime_error("pipe failed");
@@ -49,6 +53,7 @@ ServerProcess::ServerProcess(const std::vector<std::string>& arguments, const Se
         prctl(PR_SET_PDEATHSIG, SIGKILL);
         dup2(outPipe[1], STDOUT_FILENO);
         dup2(errPipe[1], STDERR_FILENO);
+        if (terminal != nullptr && dup2(open(terminal, O_RDWR | O_CLOEXEC), STDIN_FILENO) < 0) _exit(125);
         if (chdir(launch.workingDirectory.c_str()) != 0) _exit(126);
         execve(launch.program.c_str(), argv.data(), envp.data());
         _exit(127);
@@ -66,6 +71,7 @@ ServerProcess::~ServerProcess() {
     }
     close(out_);
     close(err_);
+    close(pty_);
 }
 
 std::string ServerProcess::nextLine(int fd, std::string& buffer) {
@@ -91,13 +97,13 @@ std::string ServerProcess::nextLine(int fd, std::string& buffer) {
 std::vector<std::string> ServerProcess::waitUntilListening() {
     std::vector<std::string> lines;
     while (lines.size() < 3) {
-        lines.push_back(nextOutLine());
+        lines.push_back(nextLine(out_, outBuffer_));
         if (lines.back().starts_with("Server is listening")) return lines;
         if (lines.back().empty()) break;
     }
     std::string printed;
     for (const std::string& line : lines) printed += line + "\n";
-    for (std::string line; !(line = nextErrLine()).empty();) printed += line + "\n";
+    for (std::string line; !(line = nextLine(err_, errBuffer_)).empty();) printed += line + "\n";
     throw std::runtime_error("the server did not start listening; it printed:\n" + printed);
 }
 

@@ -18,6 +18,7 @@ struct ServerLaunch {
     std::vector<std::pair<std::string, std::string>> environment = {};  // added to the test's own
     std::string lineEnd = "\n";                 // how the server's console ends a line
     int lineTimeoutMs = 10000;                  // the longest wait for one console line
+    bool terminalInput = false;                 // standard input a pseudo-terminal, as in a console window
 };
 
 // The launch the shared cases run against, defined once per test program.
@@ -30,11 +31,6 @@ public:
     ServerProcess(const ServerProcess&) = delete;
     ServerProcess& operator=(const ServerProcess&) = delete;
 
-    // The next line without its line end, "" after the time-out. A line that does
-    // not end as the launch says keeps its "\n", so that it compares unequal.
-    std::string nextOutLine() { return nextLine(out_, outBuffer_); }
-    std::string nextErrLine() { return nextLine(err_, errBuffer_); }
-
     // Standard output up to and including the listening line. Throws, with what
     // the server printed, when it ends or falls silent first.
     std::vector<std::string> waitUntilListening();
@@ -44,6 +40,8 @@ public:
     pid_t pid() const { return pid_; }
 
     std::string exchange(const std::string& request) override;
+    // The next lines without their line ends, "" for each after the time-out. A line
+    // that does not end as the launch says keeps its "\n", so that it compares unequal.
     std::vector<std::string> outLines(std::size_t count) override { return lines(out_, outBuffer_, count); }
     std::vector<std::string> errLines(std::size_t count) override { return lines(err_, errBuffer_, count); }
 
@@ -56,6 +54,7 @@ private:
     bool exited_ = false;
     int out_ = -1;
     int err_ = -1;
+    int pty_ = -1;  // the terminal's other end, open while the server runs
     std::string outBuffer_;
     std::string errBuffer_;
 };

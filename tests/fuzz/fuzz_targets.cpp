@@ -1,11 +1,11 @@
-// Fuzz targets: each takes arbitrary bytes, runs a parser of the server on
-// them and aborts when an invariant breaks. Built with FUZZ_TARGET, one is a
-// libFuzzer program; built without, every saved input is replayed as a test.
+// Fuzz targets: each runs a parser of the server on arbitrary bytes and aborts when an invariant
+// breaks. With FUZZ_TARGET one is a libFuzzer program; without, the saved inputs are replayed.
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <regex>
 #include <stdexcept>
 #include <string>
 
@@ -31,13 +31,14 @@ void require(bool holds) {
 // store: "{token}" in the input stands for a live token, so the bytes reach
 // the handlers behind the gate too.
 void fuzzConnection(const std::uint8_t* data, std::size_t size) {
-    static Services services(unavailableScannerLibrary(), [](ConsoleStream, std::string_view) {}, 64);
+    static Services services(unavailableScannerLibrary(), [](ConsoleStream, std::string_view) {}, 64,
+                             std::get<AllowedOrigins>(parseAllowedOrigins("https://a.example, https://b.example")));
     static std::string token;
     if (!services.tokens.accept(token)) token = services.tokens.issue();  // the cap may have dropped it
     std::string text(asText(data, size));
     for (std::size_t at = 0; (at = text.find("{token}", at)) != std::string::npos;) text.replace(at, 7, token);
 
-    ReplyBytes reply = respond(services, text, "*");
+    ReplyBytes reply = respond(services, text);
     require(reply.head.empty() == text.empty());
     if (text.empty()) return;
     require(reply.head.starts_with("HTTP/1.1 ") && reply.head.ends_with("\r\n\r\n"));
@@ -69,6 +70,13 @@ void fuzzStaticPath(const std::uint8_t* data, std::size_t size) {
     if (!relative) return;
     require(relative->rfind("biometric/", 0) == 0);
     require(relative->find('\0') == std::string::npos && relative->find(':') == std::string::npos);
+    static const std::regex device("CON(IN\\$|OUT\\$)?|PRN|AUX|NUL|CLOCK\\$|(COM|LPT)([0-9]|\xC2?[\xB9\xB2\xB3])",
+                                   std::regex::icase);  // no segment's base name is one Windows opens as a device
+    for (std::size_t start = 0, end = 0; end != std::string::npos; start = end + 1) {
+        end = relative->find_first_of("/\\", start);
+        const std::string base = relative->substr(start, std::min(end, relative->find_first_of(".:", start)) - start);
+        require(!std::regex_match(base.substr(0, base.find_last_not_of(' ') + 1), device));
+    }
 }
 
 #ifdef FUZZ_TARGET

@@ -100,6 +100,11 @@ TEST(VerifyWithTemplate, TriesUsableTemplatesInOrderUntilOneMatches) {
     EXPECT_EQ(verifiedTemplates(), (std::vector<std::string>{"ABC", "GHI", "DEF"}));
     EXPECT_EQ(console.err, std::vector<std::string>{"Error decoding base64 template: Input is not valid base64-encoded data."});
     EXPECT_EQ(scannerCalls(), (std::vector<std::string>{"7", "7", "7"}));  // no parameter is set
+    // Past 16 templates nothing is decoded and the scanner is not touched.
+    std::string seventeen;
+    for (int i = 0; i < 17; ++i) seventeen += "&template=QUJD";
+    EXPECT_EQ(handleVerifyWithTemplate(scanner, console.console, seventeen).body, tooManyTemplatesBody);
+    EXPECT_EQ(scannerCalls().size(), 3u);
 }
 
 TEST(ConnectScanner, OpensSetsStartupParametersAndReportsWhatStopsIt) {

@@ -1,12 +1,14 @@
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <filesystem>
+
 #include "static/static_files.h"
 
 namespace {
 
 TEST(StaticFiles, MapsRequestPathsInsideTheTreeOnly) {
     const std::pair<std::string, std::optional<std::string>> paths[] = {
-        {"/biometric/scan.html", "biometric/biometric/scan.html"},  // the prefix is added again
         {"/my%20page.html?v=2", "biometric/my%20page.html?v=2"},
         {"/../other.html", "biometric/../other.html"},  // still inside frontend/
         {"/./a/../b", "biometric/./a/../b"},
@@ -19,8 +21,23 @@ TEST(StaticFiles, MapsRequestPathsInsideTheTreeOnly) {
         {"/C:/x", std::nullopt},
         {"/scan.html::$DATA", std::nullopt},
         {std::string("/a\0b", 4), std::nullopt},
+        {"/CON", {}}, {"/con.html", {}}, {"/js/CON.js", {}}, {"/aux.js", {}}, {"/com1.txt", {}}, {"/CONIN$", {}},
+        {"/ConOut$", {}}, {"/clock$.", {}}, {"/a\\nul .", {}}, {"/prn", {}}, {"/lpt\xB9", {}}, {"/com\xC2\xB3.js", {}},
     };
     for (const auto& [path, relative] : paths) EXPECT_EQ(frontendRelativePath(path), relative) << path;
+}
+
+TEST(StaticFiles, ServesOnlyRegularFilesThatResolveInsideTheFrontend) {
+    const std::string top = mkdtemp(std::string("/tmp/fingerbridge-static-XXXXXX").data());
+    ASSERT_EQ(std::system(("cd " + top + " && mkdir -p frontend/biometric && cd frontend/biometric && for f in a"
+                           " console com10 ../b ../../out; do echo >$f; done && : >empty && ln -s a in"
+                           " && ln -s ../../out out && mkfifo fifo").c_str()), 0);
+    const auto before = std::filesystem::current_path();
+    std::filesystem::current_path(top + "/frontend");  // whose ../frontend/ is itself
+    for (auto path : {"/a", "/in", "/../b", "/console", "/com10"}) EXPECT_EQ(handleStaticFile(path).body, "\n") << path;
+    for (auto path : {"/out", "/fifo", "/.", "/empty"}) EXPECT_EQ(handleStaticFile(path).body, "404 Not Found") << path;
+    std::filesystem::current_path(before);
+    std::filesystem::remove_all(top);
 }
 
 TEST(StaticFiles, ChoosesTheContentTypeByTheFirstMarkerFound) {

@@ -6,7 +6,7 @@
 #include <thread>
 
 #include "platform/net.h"
-#include "server/services.h"
+#include "server/accept_loop.h"
 
 Socket connectToLoopback(int port);
 
@@ -18,7 +18,7 @@ std::string readUntilClosed(Socket socket);
 // joined, its connections finished, when it goes out of scope.
 class TestServer {
 public:
-    explicit TestServer(Services& services);
+    explicit TestServer(Services& services, ConnectionLimits limits = {});
     ~TestServer();
     int port() const { return port_; }
 

@@ -86,6 +86,12 @@ std::vector<ReplyCase> replyCases(const std::string& origin) {
     const std::string verified = json("{\"success\": true, \"verified\": true}");
     const std::string notVerified = json(
         "{\"success\": true, \"verified\": false, \"message\": \"Verification failed: No matching fingerprint found.\"}");
+    const std::string tooMany =
+        json("{\"success\": false, \"verified\": false, \"message\": \"Too many templates (at most 16).\"}");
+    const std::string originRefused =
+        reply("HTTP/1.1 403 Forbidden", "application/json", "{\"success\": false, \"message\": \"Origin not allowed.\"}");
+    std::string templates16 = "x=1";
+    for (int i = 0; i < 15; ++i) templates16 += "&template" + std::to_string(i) + "=QUJD";
     const std::string demoScan = "--- Handling /api/demoscan/single ---";
     const std::string demoVerify = "--- Handling /demoverify_with_template POST ---";
     const std::string verify = "--- Handling /verify_with_template POST (four fingers) ---";
@@ -116,9 +122,6 @@ std::vector<ReplyCase> replyCases(const std::string& origin) {
         {"demo scan, finger not a number", get("/api/demoscan/single?finger=x1"),
          json("{\"success\": false, \"message\": \"Invalid finger parameter.\"}"),
          {passed("/api/demoscan/single?finger=x1"), demoScan}},
-        {"demo scan, 2^32 + 1 is no finger 1", get("/api/demoscan/single?finger=4294967297"),
-         json("{\"success\": false, \"message\": \"Invalid finger index.\"}"),
-         {passed("/api/demoscan/single?finger=4294967297"), demoScan}},
         {"demo verify, second field, percent-encoded pads",
          post("/demoverify_with_template", "x=1&&template9=" + replaced(demoTemplate1, "==", "%3D%3D") + "&"), verified,
          {passed("/demoverify_with_template"), demoVerify}},
@@ -134,6 +137,22 @@ std::vector<ReplyCase> replyCases(const std::string& origin) {
          {passed("/verify_with_template"), verify},
          {"Error decoding base64 template: Input is not valid base64-encoded data."}},
         {"verify path by GET goes to the files", get("/verify_with_template"), notFound, {passed("/verify_with_template")}},
+        {"16 templates at most: 16", post("/demoverify_with_template", templates16 + "&template=" + demoTemplate1), verified,
+         {passed("/demoverify_with_template"), demoVerify}},
+        {"16 templates at most: 17, an empty one counted",
+         post("/demoverify_with_template", templates16 + "&template=&template=" + demoTemplate1), tooMany,
+         {passed("/demoverify_with_template"), demoVerify}},
+        {"the configured origin", get("/api/demoscan/single?finger=1", "Origin: " + origin + "\r\nX-CSRF-Token: {token}\r\n"),
+         json("{\"success\": true, \"imageBase64\": \"\", \"templateBase64\": \"" + demoTemplate1 + "\"}"),
+         {passed("/api/demoscan/single?finger=1"), demoScan}},
+        {"another origin", get("/api/config", "Origin: https://evil.example\r\n"), originRefused, {},
+         {"Origin check FAILED for /api/config (Origin: 'https://evil.example')"}},
+        {"two origins", get("/api/config", "Origin: http://localhost:8080\r\nOrigin: " + origin + "\r\n"), originRefused, {},
+         {"Origin check FAILED for /api/config (Origin: 'http://localhost:8080')"}},
+        {"cross-site without an origin", get("/api/config", "Sec-Fetch-Site: cross-site\r\n"), originRefused, {},
+         {"Origin check FAILED for /api/config (Sec-Fetch-Site: 'cross-site')"}},
+        {"control bytes in a console line", get("/api/x\x1b[31m\\\xc2\x85", "X-CSRF-Token: \x07\r\n"), csrfRefused, {},
+         {"CSRF check FAILED for /api/x\\x1b[31m\\x5c\\xc2\\x85 (Token: '\\x07')"}},
         {"declared body over 1 MiB", "POST /demoverify_with_template HTTP/1.1\r\nContent-Length: 1048577\r\n\r\n",
          reply("HTTP/1.1 413 Payload Too Large", "application/json",
                "{\"success\": false, \"message\": \"Request too large.\"}")},

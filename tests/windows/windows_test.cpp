@@ -39,7 +39,7 @@ std::string ask(const std::string& requestLine, const std::string& form = "") {
 TEST(WindowsStandIn, ConnectsScansAndVerifiesThroughTheOrdinals) {
     ServerProcess server({}, wineLaunch("with-library"));
     server.waitUntilListening();
-    EXPECT_EQ(server.nextOutLine(), "Futronic device connected automatically.");
+    EXPECT_EQ(server.outLines(1)[0], "Futronic device connected automatically.");
     const std::string scan = body(ask("GET /api/scan/single"));
     const std::string head = "{\"success\": true, \"imageBase64\": \"data:image/bmp;base64,";
     const std::string middle = "\", \"templateBase64\": \"";
@@ -58,11 +58,17 @@ TEST(WindowsStandIn, ConnectsScansAndVerifiesThroughTheOrdinals) {
 TEST(WindowsWithoutLibrary, ReportsTheFailedConnectionAndServesTheRest) {
     ServerProcess server({}, wineLaunch("without-library"));
     server.waitUntilListening();
-    EXPECT_EQ(server.nextErrLine(), "Failed to connect to Futronic device automatically.");
+    EXPECT_EQ(server.errLines(2)[1], "Failed to connect to Futronic device automatically.");  // after the warning
     EXPECT_EQ(body(ask("GET /api/scan/single")), "{\"success\": false, \"message\": \"Failed to get device parameters\"}");
     const std::string demo = ask("GET /api/demoscan/single?finger=1");
     EXPECT_TRUE(demo.starts_with("HTTP/1.1 200 OK\r\n") && body(demo).starts_with("{\"success\": true, ")) << demo;
     EXPECT_TRUE(sendRequest(8080, "GET / HTTP/1.1\r\n\r\n").starts_with("HTTP/1.1 200 OK\r\n"));
+}
+
+TEST(WindowsDevices, ConsoleNamesAnswerNotFoundWhenStandardInputIsATerminal) {
+    ServerProcess server({}, [] { auto l = wineLaunch("without-library"); l.terminalInput = true; return l; }());
+    server.waitUntilListening();
+    for (std::string p : {"/CON", "/con.html", "/CONIN$"}) EXPECT_EQ(body(ask("GET " + p)), "404 Not Found") << p;
 }
 
 }  // namespace
