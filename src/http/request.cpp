@@ -127,4 +127,7 @@ void RequestAssembler::append(const char* bytes, std::size_t count) {
     }
     headerEnd_ = at;
     state_ = stateAfterHeader(text_, at, expectedTotal_);
+    // Room for the declared body and one read past it, once: doubling would
+    // hold up to twice the bytes a request may bring.
+    if (state_ == RequestState::needMore) text_.reserve(expectedTotal_ + readChunkSize);
 }

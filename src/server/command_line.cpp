@@ -1,12 +1,14 @@
 #include "server/command_line.h"
 
-std::string allowedOriginFrom(const std::vector<std::string>& arguments) {
-    std::string origin = defaultAllowedOrigin;
+CommandLine readCommandLine(const std::vector<std::string>& arguments) {
+    CommandLine line;
     for (std::size_t i = 0; i < arguments.size(); ++i) {
         if (arguments[i] == "--origin" && i + 1 < arguments.size()) {
-            origin = arguments[i + 1];
+            line.allowedOrigin = arguments[i + 1];
             ++i;  // the value is taken as it is, even when it looks like an option
+        } else if (arguments[i] == "--version") {
+            line.versionAsked = true;
         }
     }
-    return origin;
+    return line;
 }

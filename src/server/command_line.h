@@ -5,6 +5,12 @@
 
 inline constexpr const char* defaultAllowedOrigin = "*";
 
-// The allowed origin named by the arguments after the program name: the value
-// after the last "--origin" that has one, else "*". Everything else is ignored.
-std::string allowedOriginFrom(const std::vector<std::string>& arguments);
+struct CommandLine {
+    // The value after the last "--origin" that has one, else "*".
+    std::string allowedOrigin = defaultAllowedOrigin;
+    // An argument "--version" (not taken as the value of --origin) was given.
+    bool versionAsked = false;
+};
+
+// What the arguments after the program name ask for; everything else is ignored.
+CommandLine readCommandLine(const std::vector<std::string>& arguments);

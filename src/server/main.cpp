@@ -23,7 +23,12 @@ constexpr const char* anyOriginWarning =
 }  // namespace
 
 int main(int argc, char** argv) {
-    const std::string allowedOrigin = allowedOriginFrom(std::vector<std::string>(argv + 1, argv + argc));
+    const CommandLine commandLine = readCommandLine(std::vector<std::string>(argv + 1, argv + argc));
+    if (commandLine.versionAsked) {
+        Console().out("fingerbridge " FINGERBRIDGE_VERSION);
+        return 0;
+    }
+    const std::string& allowedOrigin = commandLine.allowedOrigin;
     std::variant<AllowedOrigins, std::string> origins = parseAllowedOrigins(allowedOrigin);
     if (const std::string* refusal = std::get_if<std::string>(&origins)) {
         Console().err(*refusal);

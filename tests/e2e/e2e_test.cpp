@@ -23,7 +23,7 @@ TEST(EndToEnd, AnswersEveryRequestOfTheTable) {
 TEST(EndToEnd, TakesTheOriginFromTheCommandLine) {
     const std::tuple<std::vector<std::string>, std::string, std::string> cases[] = {
         {{}, "*", warning},
-        {{"foo", "--origin", "a", "bar", "--origin", "--origin"}, "--origin", ""},  // the last wins, taken as it is
+        {{"foo", "--origin", "a", "bar", "--origin", "--version"}, "--version", ""},  // the last wins, taken as it is
         {{"--origin=x", "--ORIGIN", "y", "-origin", "z", "--origin"}, "*", warning},  // a lone --origin is ignored
     };
     for (const auto& [arguments, origin, line] : cases) {
@@ -36,6 +36,9 @@ TEST(EndToEnd, TakesTheOriginFromTheCommandLine) {
         std::string reply = sendRequest(8080, "OPTIONS / HTTP/1.1\r\n\r\n");
         EXPECT_NE(reply.find("\r\nAccess-Control-Allow-Origin: " + origin + "\r\n"), std::string::npos) << reply;
     }
+    ServerProcess version({"--origin", "--version", "--origin", "https://a.example\x7f", "--version"});
+    EXPECT_EQ(version.outLines(2), (std::vector<std::string>{"fingerbridge 1.1.0", ""}));  // and nothing more
+    EXPECT_EQ(version.exitStatus(), 0);
     // Refused before the banner.
     for (const auto& [value, line] : {std::pair{"https://a.example\x7f", "it must not contain control characters."},
                                       {"https://a.example,*", "a list must name origins, with no empty entry and no *."}}) {
