@@ -1,12 +1,19 @@
 #pragma once
 // The process's two console streams: progress to standard output, failures to
-// standard error. Each line goes out whole in one write and is flushed at once,
-// so the lines of concurrent requests never tear.
+// standard error. Each line goes out whole and flushed, so the lines of
+// concurrent requests never tear. Once serving, a writer thread does the
+// writing, so a console that blocks (a selection in a console window, a pipe
+// nobody reads) never holds up a request.
 
+#include <condition_variable>
+#include <cstddef>
 #include <functional>
 #include <mutex>
 #include <string>
 #include <string_view>
+#include <thread>
+#include <utility>
+#include <vector>
 
 enum class ConsoleStream { out, err };
 
@@ -25,15 +32,36 @@ public:
     Console() = default;
     // Writes to a sink instead (tests, fuzzing).
     explicit Console(Sink sink) : sink_(std::move(sink)) {}
+    // Writes what is queued, then ends the writer.
+    ~Console();
     Console(const Console&) = delete;
     Console& operator=(const Console&) = delete;
 
     void out(std::string_view line) { print(ConsoleStream::out, line); }
     void err(std::string_view line) { print(ConsoleStream::err, line); }
 
+    // From now on lines are queued, up to maxQueuedBytes, for a writer thread;
+    // a line that does not fit is dropped and counted, and the writer reports
+    // the count on standard error once it can write again. Lines before this
+    // call were written directly, in order. No effect with a sink.
+    void startWriter();
+
+    static constexpr std::size_t maxQueuedBytes = std::size_t{1} << 20;
+
 private:
+    using Line = std::pair<ConsoleStream, std::string>;  // the text ends in its newline
+
     void print(ConsoleStream stream, std::string_view line);
+    void writeQueued();
 
     std::mutex mutex_;
     Sink sink_;
+    // The writer's, all guarded by mutex_.
+    std::condition_variable wake_;
+    std::vector<Line> queue_;
+    std::size_t queuedBytes_ = 0;  // queued and not yet written, the batch being written included
+    std::size_t dropped_ = 0;
+    bool writerWaiting_ = false;  // so that a line costs a notify only when the writer sleeps
+    bool stopping_ = false;
+    std::thread writer_;
 };

@@ -5,6 +5,7 @@
 #include <variant>
 #include <vector>
 
+#include "platform/console_mode.h"
 #include "platform/net.h"
 #include "scanner/connect_scanner.h"
 #include "scanner/default_library.h"
@@ -34,6 +35,7 @@ int main(int argc, char** argv) {
         Console().err(*refusal);
         return 2;
     }
+    disableConsoleSelection();
     Services services(unavailableScannerLibrary(), {}, maxLiveTokens, std::get<AllowedOrigins>(std::move(origins)));
     services.console.out("--- RUNNING LOCAL BIOMETRIC CODE ---");
     services.console.out("Allowed Origin: " + allowedOrigin);
@@ -53,6 +55,8 @@ int main(int argc, char** argv) {
     // Loaded only now, as the scanner is connected once the server listens.
     services.scanner.library = defaultScannerLibrary();
     connectScanner(services.scanner.library, services.console);
+    // The start-up lines are out; from here on no request waits for the console.
+    services.console.startWriter();
 
     const std::atomic<bool> neverStop{false};
     runAcceptLoop(services, listening.socket, neverStop);

@@ -4,6 +4,7 @@
 #include <atomic>
 #include <chrono>
 #include <fstream>
+#include <set>
 #include <thread>
 
 #include "e2e/server_process.h"
@@ -23,7 +24,7 @@ int threadCount(pid_t pid) {
 }
 
 // A burst of clients, well-behaved and not (vanishing, silent, oversized, stopping mid-header
-// till the 15 s deadline) leaves every good request answered and the server back to one thread.
+// till the 15 s deadline) leaves good requests answered and two threads (accept loop, console writer).
 TEST(LinuxProcess, ServesABurstOfHostileClientsAndGoesBackToIdle) {
     // The burst prints far less than a pipe holds, so the console need not be read meanwhile.
     ServerProcess server;
@@ -52,11 +53,43 @@ TEST(LinuxProcess, ServesABurstOfHostileClientsAndGoesBackToIdle) {
     closeSocket(unfinished);
     // Idle connection threads end after a short wait; a bound on waiting, not a timing check.
     int threads = 0;
-    for (int waited = 0; waited < 200 && (threads = threadCount(server.pid())) != 1; ++waited) {
+    for (int waited = 0; waited < 200 && (threads = threadCount(server.pid())) != 2; ++waited) {
         std::this_thread::sleep_for(std::chrono::milliseconds(100));
     }
-    EXPECT_EQ(threads, 1);
+    EXPECT_EQ(threads, 2);
     EXPECT_TRUE(sendRequest(8080, config).starts_with("HTTP/1.1 200 OK\r\n"));
+}
+
+// Standard output a full pipe nobody reads: every request is still answered, the lines that do
+// not fit the console's queue are dropped and counted, and those printed are whole.
+TEST(LinuxProcess, AnswersWhileStandardOutputIsStuckAndCountsWhatItDrops) {
+    ServerProcess server({}, {.program = FINGERBRIDGE_BINARY, .workingDirectory = FINGERBRIDGE_TESTS_DIR,
+                              .lineTimeoutMs = 2000, .outPipeBytes = 4096});
+    server.waitUntilListening();
+    ASSERT_EQ(server.outLines(1)[0], "Futronic device connected automatically.");
+    const std::string config = sendRequest(8080, "GET /api/config HTTP/1.1\r\n\r\n");  // ...{"csrfToken": "..."}
+    const std::string token = config.substr(config.rfind(' ') + 2, config.size() - config.rfind(' ') - 4);
+    server.fillOutput("filler");
+    const std::string path = "/api/demoscan/single?finger=1&x=" + std::string(8192, 'a');
+    const std::string request = "GET " + path + " HTTP/1.1\r\nX-CSRF-Token: " + token + "\r\n\r\n";
+    for (int sent = 0; sent < 200; ++sent) {
+        Socket client = connectToLoopback(8080);
+        setIoTimeout(client, 5);  // a reply held up by the console fails the test here
+        sendAll(client, request.data(), request.size());
+        EXPECT_TRUE(readUntilClosed(client).starts_with("HTTP/1.1 200 OK\r\n"));
+        closeSocket(client);
+    }
+    const std::set<std::string> printable{"filler", "New CSRF Token Generated and Stored: " + token,
+                                          "--- Handling /api/demoscan/single ---", "CSRF check PASSED for " + path};
+    int printed = 0, dropped = 0;  // printed: the token line and two per request, less those dropped
+    for (std::string line; !(line = server.outLines(1)[0]).empty(); printed += line != "filler") {
+        ASSERT_TRUE(printable.contains(line)) << line.substr(0, 200);
+    }
+    for (std::string line; !(line = server.errLines(1)[0]).empty();) {
+        if (line.starts_with("(") && line.ends_with(" console lines dropped)")) dropped += std::stoi(line.substr(1));
+    }
+    EXPECT_GE(dropped, 1);
+    EXPECT_EQ(printed + dropped, 401);
 }
 
 }  // namespace

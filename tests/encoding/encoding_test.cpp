@@ -28,17 +28,12 @@ TEST(Base64, EncodesStandardAndDecodesLeniently) {
     };
     for (const auto& [text, bytes] : lenient) EXPECT_EQ(decodeBase64(text), bytes) << text;
     for (const char* bad : {"Z", "Zm9vY", "=Zg=", "Z=g=", "Zm 9", "Zm9v\n", "Zm\x80v"}) {
-        EXPECT_THROW(
-            {
-                try {
-                    decodeBase64(bad);
-                } catch (const std::runtime_error& error) {
-                    EXPECT_STREQ(error.what(), "Input is not valid base64-encoded data.");
-                    throw;
-                }
-            },
-            std::runtime_error)
-            << bad;
+        try {
+            decodeBase64(bad);
+            ADD_FAILURE() << bad << " decoded";
+        } catch (const std::runtime_error& error) {
+            EXPECT_STREQ(error.what(), "Input is not valid base64-encoded data.") << bad;
+        }
     }
 }
 

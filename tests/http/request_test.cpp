@@ -9,7 +9,6 @@ namespace {
 TEST(Request, KnowsWhenARequestIsWholeOrTooLarge) {
     const std::string post = "POST / HTTP/1.1\r\n";
     const std::pair<std::string, RequestState> cases[] = {
-        {post, RequestState::needMore},
         {post + "\r\n", RequestState::complete},
         {post + "Content-Length: 4\r\n\r\nab", RequestState::needMore},
         {post + "Content-Length: 4\r\n\r\nabcdef", RequestState::complete},
