@@ -22,6 +22,13 @@ std::optional<std::string_view> lineValueAfter(std::string_view block, std::stri
     return rest.substr(0, rest.find("\r\n"));
 }
 
+// Position of the first "\r\n\r\n", if any.
+std::optional<std::size_t> findHeaderEnd(std::string_view text) {
+    std::size_t at = text.find(headerTerminator);
+    if (at == std::string_view::npos) return std::nullopt;
+    return at;
+}
+
 }  // namespace
 
 RequestLine cutRequestLine(std::string_view text) {
@@ -32,22 +39,6 @@ RequestLine cutRequestLine(std::string_view text) {
     std::size_t second = text.find(' ', first + 1);
     if (second != std::string_view::npos) line.path.assign(text.substr(first + 1, second - first - 1));
     return line;
-}
-
-std::optional<std::size_t> findHeaderEnd(std::string_view text) {
-    std::size_t at = text.find(headerTerminator);
-    if (at == std::string_view::npos) return std::nullopt;
-    return at;
-}
-
-std::string_view headerBlockOf(std::string_view text) {
-    std::optional<std::size_t> end = findHeaderEnd(text);
-    return end ? text.substr(0, *end) : std::string_view{};
-}
-
-std::string_view bodyOf(std::string_view text) {
-    std::optional<std::size_t> end = findHeaderEnd(text);
-    return end ? text.substr(*end + headerTerminator.size()) : std::string_view{};
 }
 
 std::int64_t parseContentLength(std::string_view headerBlock) {
@@ -105,11 +96,12 @@ RequestState stateAfterHeader(std::string_view text, std::size_t headerEnd, std:
 
 }  // namespace
 
-RequestState requestState(std::string_view text) {
+RequestParts cutRequest(std::string_view text) {
     std::optional<std::size_t> headerEnd = findHeaderEnd(text);
-    if (!headerEnd) return text.size() >= maxHeaderBytes ? RequestState::tooLarge : RequestState::needMore;
+    if (!headerEnd) return {{}, {}, text.size() >= maxHeaderBytes ? RequestState::tooLarge : RequestState::needMore};
     std::size_t expectedTotal = 0;
-    return stateAfterHeader(text, *headerEnd, expectedTotal);
+    return {text.substr(0, *headerEnd), text.substr(*headerEnd + headerTerminator.size()),
+            stateAfterHeader(text, *headerEnd, expectedTotal)};
 }
 
 void RequestAssembler::append(const char* bytes, std::size_t count) {

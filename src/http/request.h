@@ -23,14 +23,6 @@ struct RequestLine {
 // Path: the text between the first and second space, "/" when either is missing.
 RequestLine cutRequestLine(std::string_view text);
 
-// Position of the first "\r\n\r\n", if any.
-std::optional<std::size_t> findHeaderEnd(std::string_view text);
-
-// The text before the first "\r\n\r\n"; empty when there is none.
-std::string_view headerBlockOf(std::string_view text);
-
-// Everything after the first "\r\n\r\n"; empty when there is none.
-std::string_view bodyOf(std::string_view text);
 
 // The declared "Content-Length: " value read like strtol in base 10: leading
 // white space, optional sign, digits up to the first non-digit. No digits gives
@@ -51,17 +43,25 @@ std::string_view trimmedOfSpacesAndTabs(std::string_view text);
 
 enum class RequestState { needMore, complete, tooLarge };
 
-// What a request text is so far: whole once the header block and the declared
-// body are in; too large once the header block passes maxHeaderBytes or the
-// declared length passes maxContentLength (a negative length counts as none).
-RequestState requestState(std::string_view text);
+// A request text cut at its first "\r\n\r\n" (one search): the header block
+// before it and the body after it, both empty when there is none, and what
+// the text is so far: whole once the header block and the declared body are
+// in; too large once the header block passes maxHeaderBytes or the declared
+// length passes maxContentLength (a negative length counts as none).
+struct RequestParts {
+    std::string_view headerBlock;
+    std::string_view body;
+    RequestState state;
+};
+RequestParts cutRequest(std::string_view text);
 
 // Collects a request's bytes as they arrive and says when it is whole; the
-// same verdict as requestState, without searching the whole text again.
+// same verdict as cutRequest, without searching the whole text again.
 class RequestAssembler {
 public:
     void append(const char* bytes, std::size_t count);
     RequestState state() const { return state_; }
+    bool headerComplete() const { return headerEnd_.has_value(); }
     const std::string& text() const { return text_; }
 
 private:

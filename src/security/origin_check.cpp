@@ -50,11 +50,11 @@ std::variant<AllowedOrigins, std::string> parseAllowedOrigins(std::string_view v
     return origins;
 }
 
-std::string replyOrigin(const AllowedOrigins& origins, std::string_view headerBlock) {
+std::string_view replyOrigin(const AllowedOrigins& origins, std::string_view headerBlock) {
     if (!origins.isList) return origins.asGiven;
     std::vector<std::string_view> requested = headerValues(headerBlock, "Origin");
     if (!requested.empty() && std::ranges::find(origins.entries, requested.front()) != origins.entries.end()) {
-        return std::string(requested.front());
+        return requested.front();
     }
     return origins.entries.front();
 }

@@ -23,7 +23,8 @@ std::variant<AllowedOrigins, std::string> parseAllowedOrigins(std::string_view v
 
 // The Access-Control-Allow-Origin value of the reply to a request: the setting
 // as given; for a list, the request's Origin when it is an entry, else the first entry.
-std::string replyOrigin(const AllowedOrigins& origins, std::string_view headerBlock);
+// The view lives as long as both the setting and the header block.
+std::string_view replyOrigin(const AllowedOrigins& origins, std::string_view headerBlock);
 
 // With a setting other than "*": the 403 refusal (and its line) of a request
 // whose Origin is not allowed, or that carries none but comes from another

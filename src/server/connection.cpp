@@ -16,16 +16,12 @@ using Clock = std::chrono::steady_clock;
 std::optional<RequestAssembler> receiveRequest(Socket socket, Clock::time_point headerDeadline,
                                                Clock::time_point requestDeadline) {
     RequestAssembler request;
-    bool headerIn = false;
     char buffer[readChunkSize];
     while (request.state() == RequestState::needMore) {
-        if (!waitReadable(socket, headerIn ? requestDeadline : headerDeadline)) return std::nullopt;
+        if (!waitReadable(socket, request.headerComplete() ? requestDeadline : headerDeadline)) return std::nullopt;
         long received = receiveSome(socket, buffer, sizeof buffer);
         if (received <= 0) break;
-        // Only the new bytes, with the three before them, can end the header block.
-        std::size_t searchFrom = request.text().size() > 3 ? request.text().size() - 3 : 0;
         request.append(buffer, static_cast<std::size_t>(received));
-        headerIn = headerIn || findHeaderEnd(std::string_view(request.text()).substr(searchFrom));
     }
     return request;
 }

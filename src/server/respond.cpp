@@ -10,7 +10,7 @@ namespace {
 
 constexpr std::string_view tooLargeBody = "{\"success\": false, \"message\": \"Request too large.\"}";
 
-ReplyBytes bytesOf(Reply reply, const std::string& origin) {
+ReplyBytes bytesOf(Reply reply, std::string_view origin) {
     std::string head = buildResponseHead(reply.status, reply.contentType, reply.body.size(), origin);
     return {std::move(head), std::move(reply.body)};
 }
@@ -19,9 +19,10 @@ ReplyBytes bytesOf(Reply reply, const std::string& origin) {
 
 ReplyBytes respond(Services& services, std::string_view requestText) {
     if (requestText.empty()) return {};
-    std::string_view headerBlock = headerBlockOf(requestText);
-    const std::string origin = replyOrigin(services.origins, headerBlock);
-    if (requestState(requestText) == RequestState::tooLarge) {
+    const RequestParts request = cutRequest(requestText);
+    const std::string_view headerBlock = request.headerBlock;
+    const std::string_view origin = replyOrigin(services.origins, headerBlock);
+    if (request.state == RequestState::tooLarge) {
         ReplyBytes refusal = bytesOf({status::payloadTooLarge, contentType::json, std::string(tooLargeBody)}, origin);
         refusal.drainUnreadInput = true;
         return refusal;
@@ -34,5 +35,5 @@ ReplyBytes respond(Services& services, std::string_view requestText) {
         refusal = checkOrigin(services.origins, services.console, line.path, headerBlock);
     }
     if (!refusal && gated) refusal = checkCsrfToken(services.tokens, services.console, line.path, headerBlock);
-    return bytesOf(refusal ? *std::move(refusal) : routeRequest(services, line.method, line.path, requestText), origin);
+    return bytesOf(refusal ? *std::move(refusal) : routeRequest(services, line.method, line.path, request.body), origin);
 }

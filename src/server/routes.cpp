@@ -1,7 +1,6 @@
 #include "server/routes.h"
 
 #include "demo/demo_endpoints.h"
-#include "http/request.h"
 #include "scanner/scan_endpoint.h"
 #include "scanner/verify_endpoint.h"
 #include "security/csrf_gate.h"
@@ -13,16 +12,15 @@ bool isProtectedPath(std::string_view path) {
            path == "/verify_with_template";
 }
 
-Reply routeRequest(Services& services, const std::string& method, const std::string& path,
-                   std::string_view requestText) {
+Reply routeRequest(Services& services, const std::string& method, const std::string& path, std::string_view body) {
     if (path == "/api/config") return handleConfig(services.tokens, services.console);
     if (path.starts_with("/api/demoscan/single")) return handleDemoScanSingle(services.console, path);
     if (method == "POST" && path == "/demoverify_with_template") {
-        return handleDemoVerifyWithTemplate(services.console, std::string(bodyOf(requestText)));
+        return handleDemoVerifyWithTemplate(services.console, std::string(body));
     }
     if (path == "/api/scan/single") return handleScanSingle(services.scanner, services.console);
     if (method == "POST" && path == "/verify_with_template") {
-        return handleVerifyWithTemplate(services.scanner, services.console, std::string(bodyOf(requestText)));
+        return handleVerifyWithTemplate(services.scanner, services.console, std::string(body));
     }
     return handleStaticFile(path);
 }

@@ -10,7 +10,6 @@
 // and the two verify paths.
 bool isProtectedPath(std::string_view path);
 
-// The reply of the one handler a request's method and path select;
-// everything no API route claims goes to the static file server.
-Reply routeRequest(Services& services, const std::string& method, const std::string& path,
-                   std::string_view requestText);
+// The reply of the one handler a request's method and path select (body: all
+// after the header block); everything no API route claims goes to the static file server.
+Reply routeRequest(Services& services, const std::string& method, const std::string& path, std::string_view body);
