@@ -1,5 +1,7 @@
 #include "platform/dynamic_library.h"
 
-LibraryHandle loadLibrary(const std::string&) { return nullptr; }
+LibraryLoad loadLibrary(const std::string&) { return {nullptr, libraryNotFoundError}; }
+
+std::string findLibraryFile(const std::string&) { return {}; }
 
 LibraryFunction findOrdinal(LibraryHandle, unsigned) { return nullptr; }

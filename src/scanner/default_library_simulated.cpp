@@ -1,4 +1,4 @@
 #include "scanner/default_library.h"
 #include "scanner/simulated_scanner.h"
 
-ScannerLibrary defaultScannerLibrary() { return simulatedScannerLibrary(); }
+LibraryChoice defaultScannerLibrary() { return {simulatedScannerLibrary(), "simulated", {}}; }

@@ -1,4 +1,7 @@
 #include "scanner/default_library.h"
 #include "scanner/vendor_library.h"
 
-ScannerLibrary defaultScannerLibrary() { return loadVendorLibrary().functions; }
+LibraryChoice defaultScannerLibrary() {
+    VendorLibrary vendor = loadVendorLibrary();
+    return {vendor.functions, "vendor", std::move(vendor.problem)};
+}

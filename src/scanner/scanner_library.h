@@ -5,6 +5,8 @@
 
 #include <cstdint>
 #include <mutex>
+#include <string>
+#include <string_view>
 
 #include "platform/calling_convention.h"
 
@@ -77,13 +79,22 @@ struct ScannerLibrary {
                                        std::uint32_t* detail);
 };
 
+// How start-up went: connected, or why not (empty when connected).
+struct ScannerStartup {
+    bool connected = false;
+    std::string detail;
+};
+
 // The library the process drives, and the lock held for the whole of each
 // single scan and each verification, so the process-wide parameters and the
-// device are never changed under a request.
+// device are never changed under a request. kind and startup are set once,
+// before the first request, for the status to report.
 struct Scanner {
     explicit Scanner(const ScannerLibrary& functions) : library(functions) {}
     ScannerLibrary library;
     std::mutex lock;
+    std::string_view kind = "simulated";  // or "vendor"
+    ScannerStartup startup;
 };
 
 // Reads a parameter's 32-bit value; returns the library's status.

@@ -53,8 +53,10 @@ int main(int argc, char** argv) {
     services.console.out(std::string("Server is listening for connections on port ") + listenPort + "...");
 
     // Loaded only now, as the scanner is connected once the server listens.
-    services.scanner.library = defaultScannerLibrary();
-    connectScanner(services.scanner.library, services.console);
+    LibraryChoice library = defaultScannerLibrary();
+    services.scanner.library = library.functions;
+    services.scanner.kind = library.kind;
+    services.scanner.startup = connectScanner(library.functions, services.console, library.problem);
     // The start-up lines are out; from here on no request waits for the console.
     services.console.startWriter();
 

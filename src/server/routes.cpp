@@ -4,6 +4,7 @@
 #include "scanner/scan_endpoint.h"
 #include "scanner/verify_endpoint.h"
 #include "security/csrf_gate.h"
+#include "server/status_endpoint.h"
 #include "static/static_files.h"
 
 bool isProtectedPath(std::string_view path) {
@@ -14,6 +15,7 @@ bool isProtectedPath(std::string_view path) {
 
 Reply routeRequest(Services& services, const std::string& method, const std::string& path, std::string_view body) {
     if (path == "/api/config") return handleConfig(services.tokens, services.console);
+    if (path == "/api/status") return handleStatus(services.scanner, services.origins);
     if (path.starts_with("/api/demoscan/single")) return handleDemoScanSingle(services.console, path);
     if (method == "POST" && path == "/demoverify_with_template") {
         return handleDemoVerifyWithTemplate(services.console, std::string(body));

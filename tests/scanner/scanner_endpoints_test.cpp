@@ -6,6 +6,7 @@
 
 #include "encoding/base64.h"
 #include "scanner/connect_scanner.h"
+#include "scanner/load_failure.h"
 #include "scanner/scan_endpoint.h"
 #include "scanner/verify_endpoint.h"
 #include "support/console_lines.h"
@@ -108,24 +109,53 @@ TEST(VerifyWithTemplate, TriesUsableTemplatesInOrderUntilOneMatches) {
 }
 
 TEST(ConnectScanner, OpensSetsStartupParametersAndReportsWhatStopsIt) {
-    const std::tuple<const char*, void (*)(ScannerScript&), bool, std::size_t> cases[] = {
-        {"all succeed", [](ScannerScript&) {}, true, 5},
-        {"open fails", [](ScannerScript& s) { s.openStatus = 1; }, false, 2},
-        {"2001 fails, ignored", [](ScannerScript& s) { s.setStatus[2001] = 1; }, true, 5},
-        {"4 fails", [](ScannerScript& s) { s.setStatus[4] = 1; }, false, 4},
-        {"9 fails", [](ScannerScript& s) { s.setStatus[9] = 1; }, false, 5},
+    const std::tuple<const char*, void (*)(ScannerScript&), std::string, std::size_t, std::string> cases[] = {
+        {"all succeed", [](ScannerScript&) {}, "", 5, ""},
+        {"open fails", [](ScannerScript& s) { s.openStatus = 0xFFFFFFFF; }, "", 2, "opening the scanner failed with status -1"},
+        {"2001 fails, ignored", [](ScannerScript& s) { s.setStatus[2001] = 1; }, "", 5, ""},
+        {"4 fails", [](ScannerScript& s) { s.setStatus[4] = 7; }, "", 4, "setting parameter 4 failed with status 7"},
+        {"9 fails", [](ScannerScript& s) { s.setStatus[9] = 1; }, "", 5, "setting parameter 9 failed with status 1"},
+        {"unusable library, not called", [](ScannerScript&) {}, "FTRAPI.dll lacks ordinal 6", 0, "FTRAPI.dll lacks ordinal 6"},
     };
     const std::vector<std::string> all{"2", "1", "3:2001=0", "3:4=1", "3:9=0"};
-    for (const auto& [name, change, connects, calls] : cases) {
+    for (const auto& [name, change, problem, calls, detail] : cases) {
         ScannerScript script;
         change(script);
         ConsoleLines console;
-        EXPECT_EQ(connectScanner(scriptedScanner(script), console.console), connects) << name;
+        const ScannerStartup startup = connectScanner(scriptedScanner(script), console.console, problem);
+        EXPECT_EQ(startup.connected, detail.empty()) << name;
+        EXPECT_EQ(startup.detail, detail) << name;
         EXPECT_EQ(scannerCalls(), std::vector<std::string>(all.begin(), all.begin() + calls)) << name;
-        EXPECT_EQ(connects ? console.out : console.err,
-                  std::vector<std::string>{connects ? "Futronic device connected automatically."
-                                                    : "Failed to connect to Futronic device automatically."});
+        const std::vector<std::string> lines =
+            detail.empty() ? std::vector<std::string>{"Futronic device connected automatically."}
+                           : std::vector<std::string>{"Failed to connect to Futronic device automatically.",
+                                                      "Scanner library: " + detail};
+        EXPECT_EQ(detail.empty() ? console.out : console.err, lines) << name;
     }
+}
+
+TEST(LoadFailure, NamesTheCauseAnOperatorCanFix) {
+    auto pe = [](std::uint16_t magic) {
+        std::string image(0x100, '\0');
+        image.replace(0, 2, "MZ");
+        image[0x3C] = '\x80';
+        image.replace(0x80, 4, std::string("PE\0\0", 4));
+        image[0x98] = static_cast<char>(magic & 0xFF);
+        image[0x99] = static_cast<char>(magic >> 8);
+        return image;
+    };
+    EXPECT_EQ(peImageBits(pe(0x10B)), 32);
+    EXPECT_EQ(peImageBits(pe(0x20B)), 64);
+    EXPECT_EQ(peImageBits(pe(0x20B).substr(0, 0x99)), 0);  // cut inside the magic
+    EXPECT_EQ(peImageBits("MZ" + std::string(0x3A, '\0') + "\xff\xff\xff\xff"), 0);  // header offset past the end
+    const std::tuple<std::uint32_t, std::string, int, std::string> cases[] = {
+        {126, "", 0, "FTRAPI.dll not found"},
+        {126, "C:\\bin\\FTRAPI.dll", 64, "FTRAPI.dll or a library it needs could not be found (error 126)"},
+        {193, "C:\\bin\\FTRAPI.dll", 32, "FTRAPI.dll is a 32-bit library; this build needs a 64-bit one"},
+        {193, "C:\\bin\\FTRAPI.dll", 64, "FTRAPI.dll could not be loaded (error 193)"},
+        {3221225794u, "", 0, "FTRAPI.dll could not be loaded (error 3221225794)"},
+    };
+    for (const auto& [error, found, bits, reason] : cases) EXPECT_EQ(describeLoadFailure(error, found, bits, 64), reason);
 }
 
 }  // namespace

@@ -22,7 +22,7 @@ TEST(SimulatedScanner, VerifiesOnlyTheFingerTheControlFileNamesAtEachTouch) {
     setenv(controlVariable, control.c_str(), 1);
     ConsoleLines console;
     Scanner scanner(simulatedScannerLibrary());
-    ASSERT_TRUE(connectScanner(scanner.library, console.console));  // opening reads the environment
+    ASSERT_TRUE(connectScanner(scanner.library, console.console).connected);  // opening reads the environment
     auto present = [&control](const char* finger) { std::ofstream(control) << finger; };
     auto verifies = [&](const std::string& body) {
         return handleVerifyWithTemplate(scanner, console.console, body).body == "{\"success\": true, \"verified\": true}";

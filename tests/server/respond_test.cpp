@@ -3,6 +3,7 @@
 #include "scanner/connect_scanner.h"
 #include "scanner/simulated_scanner.h"
 #include "server/respond.h"
+#include "server/status_endpoint.h"
 #include "support/console_lines.h"
 #include "support/reply_table.h"
 
@@ -32,12 +33,24 @@ struct InProcess : ServerUnderTest {
 
 TEST(Respond, AnswersEveryRequestOfTheTable) {
     InProcess server;
-    ASSERT_TRUE(connectScanner(server.services.scanner.library, server.services.console));
+    server.services.scanner.startup = connectScanner(server.services.scanner.library, server.services.console);
+    ASSERT_TRUE(server.services.scanner.startup.connected);
     server.outLines(1);
     runReplyTable(server, "https://app.example");
     // Nothing printed beyond what the table expects.
     EXPECT_EQ(server.outLines(1), std::vector<std::string>{""});
     EXPECT_EQ(server.errLines(1), std::vector<std::string>{""});
+}
+
+TEST(Status, ReportsTheStartUpOutcomeAndTheSettingAsGiven) {
+    Scanner scanner(simulatedScannerLibrary());
+    scanner.kind = "vendor";
+    scanner.startup = {false, "FTRAPI.dll not found"};
+    const auto origins = std::get<AllowedOrigins>(parseAllowedOrigins("https://a.example/\"\\\xc3\xa9"));
+    EXPECT_EQ(handleStatus(scanner, origins).body,
+              "{\"success\": true, \"version\": \"" FINGERBRIDGE_VERSION "\", \"scanner\": \"unavailable\", "
+              "\"scannerDetail\": \"FTRAPI.dll not found\", \"library\": \"vendor\", "
+              "\"allowedOrigin\": \"https://a.example/\\\"\\\\\xc3\xa9\"}");
 }
 
 }  // namespace

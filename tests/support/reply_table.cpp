@@ -21,6 +21,7 @@ struct ReplyCase {
 constexpr std::tuple<std::string_view, std::string_view, std::size_t, std::size_t> placeholders[] = {
     {"{token}", "0123456789abcdef", 32, 64},
     {"{digits}", "0123456789", 1, 10},
+    {"{kind}", "abcdefghijklmnopqrstuvwxyz", 6, 9},  // the library: "vendor" or "simulated"
     {"{base64}", "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/=", 0, std::string_view::npos},
 };
 
@@ -112,6 +113,10 @@ std::vector<ReplyCase> replyCases(const std::string& origin) {
         {"foreign Host, before the token check", get("/api/scan/single", "Host: rebind.example:8080\r\n"),
          reply("HTTP/1.1 403 Forbidden", "application/json", "{\"success\": false, \"message\": \"Host not allowed.\"}"),
          {}, {"Host check FAILED for /api/scan/single (Host: 'rebind.example:8080')"}},
+        {"status", get("/api/status"),
+         varyingJson("{\"success\": true, \"version\": \"" FINGERBRIDGE_VERSION "\", \"scanner\": \"connected\", "
+                     "\"scannerDetail\": \"\", \"library\": \"{kind}\", \"allowedOrigin\": \"" + origin + "\"}"),
+         {passed("/api/status")}},
         {"only /api/config itself is unprotected", get("/api/config?x=1"), notFound, {passed("/api/config?x=1")}},
         {"demo scan, token among spaces and tabs, a number read like stoi",
          get("/api/demoscan/single?finger=+2x", "X-CSRF-Token: \t{token} \t\r\n"),
