@@ -1,9 +1,11 @@
 #include "scanner/simulated_scanner.h"
 
+#include <chrono>
 #include <cstring>
 #include <map>
 #include <mutex>
 #include <optional>
+#include <thread>
 #include <vector>
 
 #include "scanner/simulator/finger_selection.h"
@@ -25,6 +27,9 @@ struct SimulatedDevice {
     bool open = false;
     FingerChoice fingers;
     std::map<std::uint32_t, std::uintptr_t> parameters;
+    // Counts captures and verifications since the control text last changed, for "seed".
+    std::string seededText;
+    std::uint64_t seededCalls = 0;
 };
 
 SimulatedDevice& device() {
@@ -43,7 +48,20 @@ bool fixedParameter(std::uint32_t id, std::uintptr_t& value) {
     }
 }
 
+// The control file's word now: the open device's, or the environment's before it opens.
+SensorControl sensorNow() {
+    FingerChoice fingers;
+    {
+        std::lock_guard lock(device().mutex);
+        fingers = device().open ? device().fingers : fingerChoiceFromEnvironment();
+    }
+    return readSensorControl(fingers);
+}
+
+bool unplugged() { return sensorNow().unplugged; }
+
 ScannerStatus SCANNER_API closeSession() {
+    if (unplugged()) return simulatedUnplugged;
     std::lock_guard lock(device().mutex);
     device().open = false;
     return scannerSuccess;
@@ -51,6 +69,7 @@ ScannerStatus SCANNER_API closeSession() {
 
 ScannerStatus SCANNER_API open() {
     FingerChoice fingers = fingerChoiceFromEnvironment();
+    if (readSensorControl(fingers).unplugged) return simulatedUnplugged;
     std::lock_guard lock(device().mutex);
     device().open = true;
     device().fingers = std::move(fingers);
@@ -58,6 +77,7 @@ ScannerStatus SCANNER_API open() {
 }
 
 ScannerStatus SCANNER_API setParameter(std::uint32_t id, std::uintptr_t value) {
+    if (unplugged()) return simulatedUnplugged;
     std::lock_guard lock(device().mutex);
     if (!device().open) return simulatedNotOpen;
     std::uintptr_t fixed = 0;
@@ -68,6 +88,7 @@ ScannerStatus SCANNER_API setParameter(std::uint32_t id, std::uintptr_t value) {
 
 ScannerStatus SCANNER_API getParameter(std::uint32_t id, std::uintptr_t* value) {
     if (value == nullptr) return simulatedBadArgument;
+    if (unplugged()) return simulatedUnplugged;
     std::lock_guard lock(device().mutex);
     if (!device().open) return simulatedNotOpen;
     if (fixedParameter(id, *value)) return scannerSuccess;
@@ -86,11 +107,39 @@ ScannerCallback installedCallback() {
     return reinterpret_cast<ScannerCallback>(found->second);
 }
 
-// The finger choice while the device is open.
-std::optional<FingerChoice> openDeviceFingers() {
+// What one capture or verification finds on the sensor, after the wait a
+// "slow" scenario asks for; a status when it finds no finger to touch.
+struct Presence {
+    ScannerStatus status = scannerSuccess;
+    SensorControl control;
+    std::uint64_t firstImpression = 0;  // with "seed": the number of this call's first impression
+};
+
+Presence failed(ScannerStatus status) {
+    Presence presence;
+    presence.status = status;
+    return presence;
+}
+
+Presence fingerPresence() {
+    Presence presence;
+    {
+        std::lock_guard lock(device().mutex);
+        if (!device().open) return failed(simulatedNotOpen);
+    }
+    presence.control = sensorNow();
+    if (presence.control.unplugged) return failed(simulatedUnplugged);
+    if (presence.control.slowMilliseconds > 0) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(presence.control.slowMilliseconds));
+    }
+    if (presence.control.noFinger) return failed(simulatedNoFinger);
     std::lock_guard lock(device().mutex);
-    if (!device().open) return std::nullopt;
-    return device().fingers;
+    if (device().seededText != presence.control.text) {
+        device().seededText = presence.control.text;
+        device().seededCalls = 0;
+    }
+    presence.firstImpression = device().seededCalls++ * touchesPerScan;
+    return presence;
 }
 
 struct Touch {
@@ -98,10 +147,12 @@ struct Touch {
     std::vector<std::uint8_t> templ;  // empty when no touch showed enough of the finger
 };
 
-Touch touchWithFinger(const FingerChoice& fingers) {
+Touch touchWithFinger(const Presence& presence) {
     Touch touch;
     for (int attempt = 0; attempt < touchesPerScan && touch.templ.empty(); ++attempt) {
-        touch.frame = touchSensor(fingerOnSensor(fingers), freshTouchSeed(), frameWidth, frameHeight);
+        const std::optional<std::uint64_t>& seed = presence.control.seed;
+        const std::uint64_t touchSeed = seed ? impressionSeed(*seed, presence.firstImpression + attempt) : freshTouchSeed();
+        touch.frame = touchSensor(presence.control.finger, touchSeed, frameWidth, frameHeight, presence.control.poor);
         touch.templ = templateOfImpression(touch.frame, frameWidth, frameHeight);
     }
     return touch;
@@ -109,9 +160,9 @@ Touch touchWithFinger(const FingerChoice& fingers) {
 
 ScannerStatus SCANNER_API capture(void* context, std::uint32_t, ScannerData* templ) {
     if (templ == nullptr || templ->data == nullptr) return simulatedBadArgument;
-    std::optional<FingerChoice> fingers = openDeviceFingers();
-    if (!fingers) return simulatedNotOpen;
-    Touch touch = touchWithFinger(*fingers);
+    const Presence presence = fingerPresence();
+    if (presence.status != scannerSuccess) return presence.status;
+    Touch touch = touchWithFinger(presence);
     if (touch.templ.empty()) return simulatedNoUsableTouch;
     if (ScannerCallback callback = installedCallback()) {
         ScannerFrame delivered{{0, 0}, {static_cast<std::uint32_t>(touch.frame.size()), touch.frame.data()}};
@@ -128,14 +179,14 @@ ScannerStatus SCANNER_API verify(void*, ScannerData* templ, std::uint32_t* match
     if (templ == nullptr || matched == nullptr || (templ->data == nullptr && templ->size != 0)) {
         return simulatedBadArgument;
     }
-    std::optional<FingerChoice> fingers = openDeviceFingers();
-    if (!fingers) return simulatedNotOpen;
+    const Presence presence = fingerPresence();
+    if (presence.status != scannerSuccess) return presence.status;
     *matched = 0;
     if (detail != nullptr) *detail = 0;
     const auto* stored = static_cast<const std::uint8_t*>(templ->data);
     // Bytes that are no record cannot match; no need to touch the sensor.
     if (!readMinutiaeRecord(stored, templ->size)) return scannerSuccess;
-    Touch live = touchWithFinger(*fingers);
+    Touch live = touchWithFinger(presence);
     if (live.templ.empty()) return scannerSuccess;
     const double score = compareTemplates(stored, templ->size, live.templ.data(), live.templ.size());
     *matched = sameFinger(score) ? 1 : 0;
@@ -147,3 +198,5 @@ ScannerStatus SCANNER_API verify(void*, ScannerData* templ, std::uint32_t* match
 ScannerLibrary simulatedScannerLibrary() {
     return ScannerLibrary{closeSession, open, setParameter, getParameter, capture, verify};
 }
+
+bool simulatedScannerUnplugged() { return unplugged(); }

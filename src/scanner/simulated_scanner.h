@@ -9,6 +9,9 @@
 // minutiae records of them and verifies live fingers against such records.
 ScannerLibrary simulatedScannerLibrary();
 
+// Whether the control file says "unplugged" now (see scanner/simulator/finger_selection.h).
+bool simulatedScannerUnplugged();
+
 inline constexpr std::uint32_t simulatedFrameWidth = 320;
 inline constexpr std::uint32_t simulatedFrameHeight = 480;
 inline constexpr std::uint32_t simulatedFrameSize = simulatedFrameWidth * simulatedFrameHeight;
@@ -20,3 +23,5 @@ inline constexpr ScannerStatus simulatedUnknownParameter = 2;
 inline constexpr ScannerStatus simulatedBadArgument = 3;
 inline constexpr ScannerStatus simulatedTemplateTooSmall = 4;
 inline constexpr ScannerStatus simulatedNoUsableTouch = 5;
+inline constexpr ScannerStatus simulatedNoFinger = 6;   // the control file's "none": the device's time-out
+inline constexpr ScannerStatus simulatedUnplugged = 7;  // the control file's "unplugged"

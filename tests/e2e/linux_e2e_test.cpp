@@ -92,4 +92,23 @@ TEST(LinuxProcess, AnswersWhileStandardOutputIsStuckAndCountsWhatItDrops) {
     EXPECT_EQ(printed + dropped, 401);
 }
 
+// Started under the simulator's "unplugged": the failure lines, and the status says why.
+TEST(LinuxProcess, ReportsAScannerUnpluggedAtStartUp) {
+    const std::string control = testing::TempDir() + "fingerbridge-unplugged";
+    std::ofstream(control) << "unplugged\r\n";
+    ServerLaunch launch = serverLaunch();
+    launch.environment = {{"FINGERBRIDGE_SIM_CONTROL", control}};
+    ServerProcess server({"--origin", "https://app.example"}, launch);
+    server.waitUntilListening();
+    EXPECT_EQ(server.errLines(2), (std::vector<std::string>{"Failed to connect to Futronic device automatically.",
+                                                             "Scanner library: the simulated scanner is unplugged"}));
+    const std::string config = sendRequest(8080, "GET /api/config HTTP/1.1\r\n\r\n");  // ...{"csrfToken": "..."}
+    const std::string token = config.substr(config.rfind(' ') + 2, config.size() - config.rfind(' ') - 4);
+    EXPECT_TRUE(sendRequest(8080, "GET /api/status HTTP/1.1\r\nX-CSRF-Token: " + token + "\r\n\r\n")
+                    .ends_with("{\"success\": true, \"version\": \"" FINGERBRIDGE_VERSION "\", \"scanner\": \"unavailable\", "
+                               "\"scannerDetail\": \"the simulated scanner is unplugged\", \"library\": \"simulated\", "
+                               "\"allowedOrigin\": \"https://app.example\"}"));
+    std::remove(control.c_str());
+}
+
 }  // namespace

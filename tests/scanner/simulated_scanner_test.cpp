@@ -40,8 +40,35 @@ TEST(SimulatedScanner, VerifiesOnlyTheFingerTheControlFileNamesAtEachTouch) {
     }
     present(" 11\r\n");
     EXPECT_TRUE(verifies(field)) << "the finger is back";
+    auto scan = [&] { return handleScanSingle(scanner, console.console).body; };
+    for (const auto& [text, reply] : {std::pair{"11\n none \r\n", "Single scan failed or image not captured"},
+                                      {"seed 1\nunplugged", "Failed to get device parameters"}}) {
+        present(text);
+        EXPECT_EQ(scan(), std::string("{\"success\": false, \"message\": \"") + reply + "\"}") << text;
+    }
+    // A seed gives fresh impressions, and the same ones again after every change of the text.
+    present("11\nslow\t1\nseed 77");
+    const std::string first = scan(), second = scan();
+    EXPECT_NE(first, second);
+    present("11\nseed 77\r\nbogus 3");
+    EXPECT_EQ(scan(), first);
+    EXPECT_EQ(scan(), second);
     unsetenv(controlVariable);
     std::filesystem::remove(control);
+}
+
+TEST(SimulatedScanner, ReadsTheControlFileLineByLine) {
+    using Fields = std::tuple<int, bool, bool, bool, int, std::optional<std::uint64_t>>;  // finger, none, unplugged, poor, slow, seed
+    const std::pair<const char*, Fields> cases[] = {
+        {"", {5, false, false, false, 0, {}}},
+        {"7\r\n\tnone \r\npoor\nslow \t 60000\nseed 18446744073\n", {7, true, false, true, 60000, 18446744073u}},
+        {"unplugged\n8", {5, false, true, false, 0, {}}},  // a number only on the first line
+        {"x\nslow 0\nslow 60001\nseed\nseed -1\nnone 1\nNONE\nslow 5x", {5, false, false, false, 0, {}}},
+    };
+    for (const auto& [text, expected] : cases) {
+        const SensorControl got = parseSensorControl(text, 5);
+        EXPECT_EQ(Fields(got.finger, got.noFinger, got.unplugged, got.poor, got.slowMilliseconds, got.seed), expected) << text;
+    }
 }
 
 // A small sample of bench/sim_accuracy_bench: fixed touches of two fingers, so

@@ -7,23 +7,52 @@
 
 namespace {
 
-// A finger number file holds a number and perhaps a line end; more is not read.
-constexpr std::streamsize longestControlText = 64;
+// A control file holds a few short lines; more is not read.
+constexpr std::streamsize longestControlText = 4096;
+constexpr std::uint64_t largestSeed = 999'999'999'999'999'999;
+
+std::string_view trimmed(std::string_view text) {
+    while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
+    while (!text.empty() && (text.back() == ' ' || text.back() == '\t' || text.back() == '\r')) text.remove_suffix(1);
+    return text;
+}
+
+// Decimal digits only, up to limit.
+std::optional<std::uint64_t> wholeNumber(std::string_view text, std::uint64_t limit) {
+    if (text.empty()) return std::nullopt;
+    std::uint64_t value = 0;
+    for (char c : text) {
+        if (c < '0' || c > '9') return std::nullopt;
+        value = value * 10 + static_cast<std::uint64_t>(c - '0');
+        if (value > limit) return std::nullopt;
+    }
+    return value;
+}
+
+void applyScenario(std::string_view line, SensorControl& control) {
+    const std::size_t wordEnd = std::min(line.find_first_of(" \t"), line.size());
+    const std::string_view word = line.substr(0, wordEnd);
+    const std::string_view argument = trimmed(line.substr(wordEnd));
+    if (argument.empty()) {
+        if (word == "none") control.noFinger = true;
+        if (word == "unplugged") control.unplugged = true;
+        if (word == "poor") control.poor = true;
+    } else if (word == "slow") {
+        const auto milliseconds = wholeNumber(argument, 60000);
+        if (milliseconds && *milliseconds >= 1) control.slowMilliseconds = static_cast<int>(*milliseconds);
+    } else if (word == "seed") {
+        if (auto seed = wholeNumber(argument, largestSeed)) control.seed = seed;
+    }
+}
 
 }  // namespace
 
 std::optional<int> parseSensorFinger(std::string_view text) {
     while (!text.empty() && std::isspace(static_cast<unsigned char>(text.front()))) text.remove_prefix(1);
     while (!text.empty() && std::isspace(static_cast<unsigned char>(text.back()))) text.remove_suffix(1);
-    if (text.empty()) return std::nullopt;
-    long long value = 0;
-    for (char c : text) {
-        if (c < '0' || c > '9') return std::nullopt;
-        value = value * 10 + (c - '0');
-        if (value > std::numeric_limits<int>::max()) return std::nullopt;
-    }
-    if (value < 1) return std::nullopt;
-    return static_cast<int>(value);
+    const auto value = wholeNumber(text, std::numeric_limits<int>::max());
+    if (!value || *value < 1) return std::nullopt;
+    return static_cast<int>(*value);
 }
 
 FingerChoice fingerChoiceFromEnvironment() {
@@ -35,12 +64,31 @@ FingerChoice fingerChoiceFromEnvironment() {
     return choice;
 }
 
-int fingerOnSensor(const FingerChoice& choice) {
-    if (choice.controlFile.empty()) return choice.startupFinger;
-    std::ifstream file(choice.controlFile, std::ios::binary);
-    if (!file) return choice.startupFinger;
-    std::string text(static_cast<std::size_t>(longestControlText), '\0');
-    file.read(text.data(), longestControlText);
-    text.resize(static_cast<std::size_t>(file.gcount()));
-    return parseSensorFinger(text).value_or(choice.startupFinger);
+SensorControl parseSensorControl(std::string_view text, int startupFinger) {
+    SensorControl control;
+    control.finger = startupFinger;
+    control.text = text;
+    for (bool first = true; !text.empty(); first = false) {
+        const std::size_t end = std::min(text.find('\n'), text.size());
+        const std::string_view line = trimmed(text.substr(0, end));
+        text.remove_prefix(std::min(end + 1, text.size()));
+        const std::optional<int> finger = first ? parseSensorFinger(line) : std::nullopt;
+        if (finger) {
+            control.finger = *finger;
+        } else {
+            applyScenario(line, control);
+        }
+    }
+    return control;
+}
+
+SensorControl readSensorControl(const FingerChoice& choice) {
+    std::string text;
+    if (!choice.controlFile.empty()) {
+        std::ifstream file(choice.controlFile, std::ios::binary);
+        text.resize(static_cast<std::size_t>(longestControlText));
+        file.read(text.data(), longestControlText);
+        text.resize(static_cast<std::size_t>(file.gcount()));
+    }
+    return parseSensorControl(text, choice.startupFinger);
 }

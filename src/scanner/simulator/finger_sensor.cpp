@@ -11,11 +11,20 @@
 #include "scanner/simulator/minutiae_extractor.h"
 #include "scanner/simulator/minutiae_matcher.h"
 
-std::vector<std::uint8_t> touchSensor(int finger, std::uint64_t touchSeed, int width, int height) {
+std::vector<std::uint8_t> touchSensor(int finger, std::uint64_t touchSeed, int width, int height, bool poor) {
     const auto print = cachedMasterPrint(finger, width, height);
     RandomSource random(touchSeed);
-    const TouchConditions touch = drawTouchConditions(random);
+    TouchConditions touch = drawTouchConditions(random);
+    if (poor) spoilTouch(touch, random);
     return renderImpression(*print, touch, random, width, height);
+}
+
+std::uint64_t impressionSeed(std::uint64_t n, std::uint64_t k) {
+    // splitmix64 of the pair: neighbouring series and impressions share nothing.
+    std::uint64_t z = n * 0x9e3779b97f4a7c15ull + k + 0x632be59bd9b4e019ull;
+    z = (z ^ (z >> 30)) * 0xbf58476d1ce4e5b9ull;
+    z = (z ^ (z >> 27)) * 0x94d049bb133111ebull;
+    return z ^ (z >> 31);
 }
 
 std::uint64_t freshTouchSeed() {

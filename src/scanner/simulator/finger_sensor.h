@@ -10,11 +10,15 @@
 inline constexpr std::size_t minutiaeToEnrol = 12;
 
 // A fresh impression of finger number `finger` (1 and up), width * height grey
-// bytes: the same touch seed gives the same impression.
-std::vector<std::uint8_t> touchSensor(int finger, std::uint64_t touchSeed, int width, int height);
+// bytes: the same touch seed gives the same impression. A poor touch is light,
+// small, dry and noisy, as when the glass is dirty or the finger barely lands.
+std::vector<std::uint8_t> touchSensor(int finger, std::uint64_t touchSeed, int width, int height, bool poor = false);
 
 // A touch seed never handed out before in this process, and unpredictable.
 std::uint64_t freshTouchSeed();
+
+// The touch seed of impression k of the series n: the same in every process.
+std::uint64_t impressionSeed(std::uint64_t n, std::uint64_t k);
 
 // The template of an impression (a finger minutiae record), or nothing when the
 // impression shows too little of a finger.

@@ -110,6 +110,15 @@ TouchConditions drawTouchConditions(RandomSource& random) {
     return touch;
 }
 
+void spoilTouch(TouchConditions& touch, RandomSource& random) {
+    touch.pressure = random.between(-1, -0.6);
+    touch.contrast = random.between(50, 80);
+    touch.noise = random.between(22, 32);
+    touch.dryness = random.between(0.8, 1);
+    touch.contactWidth = random.between(0.45, 0.6);
+    touch.contactHeight = random.between(0.4, 0.55);
+}
+
 std::vector<std::uint8_t> renderImpression(const MasterPrint& print, const TouchConditions& touch,
                                            RandomSource& random, int width, int height) {
     const Plane<CanvasPoint> grid = skinGrid(print, touch, width, height);

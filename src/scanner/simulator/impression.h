@@ -28,6 +28,9 @@ struct TouchConditions {
 // Conditions of a fresh touch: shifts up to about 40 pixels, rotations up to about 15 degrees.
 TouchConditions drawTouchConditions(RandomSource& random);
 
+// Makes a touch a poor one: a small, light, dry contact under heavy noise.
+void spoilTouch(TouchConditions& touch, RandomSource& random);
+
 // The frame the sensor delivers: width * height grey bytes, top row first,
 // dark ridges on a light background.
 std::vector<std::uint8_t> renderImpression(const MasterPrint& print, const TouchConditions& touch,
