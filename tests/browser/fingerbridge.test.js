@@ -5,26 +5,37 @@ import { test, before, after } from 'node:test';
 import assert from 'node:assert/strict';
 import { spawn } from 'node:child_process';
 import { createServer } from 'node:http';
+import { createServer as createTcpServer } from 'node:net';
+import { readFile, writeFile } from 'node:fs/promises';
+import { tmpdir } from 'node:os';
 import { once } from 'node:events';
 import { createInterface } from 'node:readline';
 import { chromium } from 'playwright-core';
 
 const bridgeUrl = 'http://127.0.0.1:8080';
+const launch = (args = []) => chromium.launch({ executablePath: '/usr/bin/chromium',
+  args: ['--no-sandbox', '--disable-gpu', '--disable-background-networking', '--no-first-run', ...args] });
 let browser;
+// Another application's own server (a real one: Chromium lets loopback pages reach loopback).
+let app;
+let appOrigin;
 
 before(async () => {
-  browser = await chromium.launch({
-    executablePath: '/usr/bin/chromium',
-    args: ['--no-sandbox', '--disable-gpu', '--disable-background-networking', '--no-first-run'],
-  });
+  browser = await launch();
+  app = createServer(serveApp);
+  await once(app.listen(0, '127.0.0.1'), 'listening');
+  appOrigin = `http://127.0.0.1:${app.address().port}`;
 });
-after(() => browser?.close());
+after(() => {
+  app?.close();
+  return browser?.close();
+});
 
 // Resolves once the server listens; rejects with its standard error if it exits first.
-function startBridge(args = []) {
+function startBridge(args = [], env = {}) {
   // The server serves ../frontend/, so it runs from tests/ in the repository.
   const child = spawn(process.env.FINGERBRIDGE_BINARY, args,
-    { cwd: process.env.FINGERBRIDGE_WORK_DIR, stdio: ['ignore', 'pipe', 'pipe'] });
+    { cwd: process.env.FINGERBRIDGE_WORK_DIR, env: { ...process.env, ...env }, stdio: ['ignore', 'pipe', 'pipe'] });
   const stderr = [];
   createInterface({ input: child.stderr }).on('line', (line) => stderr.push(line));
   // 'close' comes after the pipes are drained, so the whole standard error is there.
@@ -42,15 +53,15 @@ function startBridge(args = []) {
   });
 }
 
-// Gives work a fresh page and a bridge started with args; both go away afterwards.
-async function withBridge(args, work) {
-  const bridge = await startBridge(args);
-  const context = await browser.newContext();
+// Gives work a fresh page of `on` and a bridge started with args (none if null); both go away afterwards.
+async function withBridge(args, work, on = browser, env = {}) {
+  const bridge = args && await startBridge(args, env);
+  const context = await on.newContext();
   try {
     await work(await context.newPage(), bridge);
   } finally {
     await context.close();
-    await bridge.stop();
+    await bridge?.stop();
   }
 }
 
@@ -71,7 +82,7 @@ test('demo mode: an enrolled finger matches, tampered in storage it does not, ' 
   'and after a restart one fresh token is fetched', () =>
   withBridge([], async (page, bridge) => {
     await page.goto(bridgeUrl + '/');
-    await waitForStatus(page, /^Ready/);
+    await waitForStatus(page, /^Ready: fingerbridge [\d.]+ is running and the scanner \(simulated\) is connected\./);
     await page.getByRole('radio', { name: /Demo/ }).check();
     await page.getByRole('button', { name: 'Capture into slot 1' }).click();
     await waitForStatus(page, /^Demo finger 1 enrolled in slot 1\./);
@@ -125,26 +136,92 @@ try {
 }
 </script>`;
 
+// Writes what diagnose() finds into the status line; ?bridge= is where the client looks.
+const diagnosePage = `<!doctype html><p role="status">Working</p><script type="module">
+import { createFingerbridgeClient } from '/client.js';
+const bridge = createFingerbridgeClient(new URLSearchParams(location.search).get('bridge'));
+document.querySelector('[role=status]').textContent = JSON.stringify(await bridge.diagnose());
+</script>`;
+// The application serves the client itself: a page that cannot reach the bridge cannot load it from there.
+const client = await readFile(new URL('../../frontend/biometric/js/fingerbridge-client.js', import.meta.url));
+const appFiles = { '/': ['text/html', otherApp], '/diagnose': ['text/html', diagnosePage],
+  '/client.js': ['text/javascript', client] };
+
+function serveApp(request, response) {
+  const [type, body] = appFiles[request.url.split('?')[0]] ?? [];
+  response.writeHead(type ? 200 : 404, { 'Content-Type': type ?? 'text/plain' }).end(body);
+}
+
 test('a page of another origin may use the bridge only when --origin names that origin', async () => {
-  // The other application's own server (a real one: Chromium lets loopback pages reach loopback).
-  const app = createServer((request, response) => response.writeHead(200, { 'Content-Type': 'text/html' }).end(otherApp));
-  await once(app.listen(0, '127.0.0.1'), 'listening');
-  const origin = `http://127.0.0.1:${app.address().port}`;
-  try {
-    await withBridge(['--origin', origin], async (page) => {
-      await page.goto(origin);
-      await waitForStatus(page, /^(Done|Failed)/);
-      assert.equal(await page.getByRole('status').textContent(), 'Done: demo true, scan 320 x 480 true');
+  await withBridge(['--origin', appOrigin], async (page) => {
+    await page.goto(appOrigin);
+    await waitForStatus(page, /^(Done|Failed)/);
+    assert.equal(await page.getByRole('status').textContent(), 'Done: demo true, scan 320 x 480 true');
+  });
+  await withBridge(['--origin', 'https://app.example'], async (page) => {
+    await page.goto(appOrigin);
+    await waitForStatus(page, /^Failed/);
+    // Sent without reading the reply, the request gets through: the browser withheld the reply.
+    const opaque = await page.evaluate((url) => fetch(url, { mode: 'no-cors' }).then((reply) => reply.type),
+      bridgeUrl + '/api/config');
+    assert.equal(opaque, 'opaque');
+  });
+});
+
+// What a person's "Block" in the browser's prompt leaves behind, for this page's context only.
+async function denyLocalNetwork(page) {
+  const { targetInfo } = await (await page.context().newCDPSession(page)).send('Target.getTargetInfo');
+  const cdp = await page.context().browser().newBrowserCDPSession();
+  await cdp.send('Browser.setPermission', { permission: { name: 'local-network-access' }, setting: 'denied',
+    origin: appOrigin, browserContextId: targetInfo.browserContextId });
+}
+
+// Accepts connections on the bridge's port and never answers: a stuck or swamped service.
+async function silentListener(page, t) {
+  const sockets = [];
+  const listener = createTcpServer((socket) => sockets.push(socket));
+  await once(listener.listen(8080, '127.0.0.1'), 'listening');
+  t.after(() => {
+    sockets.forEach((socket) => socket.destroy());
+    listener.close();
+  });
+}
+
+test('diagnose() tells apart why a page cannot use the bridge', async (t) => {
+  const allowed = ['--origin', appOrigin];
+  const publicPage = [`--ip-address-space-overrides=${new URL(appOrigin).host}=public`];
+  const connected = `${bridgeUrl} is running and its scanner is connected.`;
+  const unplugged = `${tmpdir()}/fingerbridge-unplugged`;
+  await writeFile(unplugged, 'unplugged\n');
+  const cases = [
+    ['a private page of an allowed origin', { bridge: allowed }, 'ok', connected],
+    ['a public page granted local network access', { bridge: allowed, launchArgs: publicPage,
+      setup: (page) => page.context().grantPermissions(['local-network-access'], { origin: appOrigin }) },
+    'ok', connected],
+    ['a public page denied local network access', { bridge: allowed, launchArgs: publicPage, setup: denyLocalNetwork },
+      'permission-denied', `allow local network access for ${appOrigin} in the site settings`],
+    ['a scanner unplugged at start-up', { bridge: allowed, env: { FINGERBRIDGE_SIM_CONTROL: unplugged } },
+      'scanner-unavailable', 'its scanner is not available (the simulated scanner is unplugged).'],
+    ['no service', {}, 'service-unreachable', `${bridgeUrl} cannot be reached`],
+    ['an origin not on the list', { bridge: ['--origin', 'https://app.example'] },
+      'origin-not-allowed', `start it with --origin ${appOrigin}.`],
+    ['another host name for 127.0.0.1', { bridge: allowed, at: 'http://bridge.test:8080',
+      launchArgs: ['--host-resolver-rules=MAP bridge.test 127.0.0.1'] },
+    'host-not-allowed', `use ${bridgeUrl} instead of http://bridge.test:8080.`],
+    ['a listener that never answers', { setup: silentListener }, 'no-answer', 'did not answer within 5 seconds'],
+  ];
+  for (const [name, { bridge = null, env, launchArgs, setup, at = bridgeUrl }, outcome, message] of cases) {
+    await t.test(name, async (t) => {
+      const own = launchArgs && await launch(launchArgs);
+      if (own) t.after(() => own.close());
+      await withBridge(bridge, async (page) => {
+        await setup?.(page, t);
+        await page.goto(`${appOrigin}/diagnose?bridge=${at}`);
+        await waitForStatus(page, /^\{/);
+        const found = JSON.parse(await page.getByRole('status').textContent());
+        assert.equal(found.outcome, outcome);
+        assert.ok(found.message.includes(message), found.message);
+      }, own ?? browser, env);
     });
-    await withBridge(['--origin', 'https://app.example'], async (page) => {
-      await page.goto(origin);
-      await waitForStatus(page, /^Failed/);
-      // Sent without reading the reply, the request gets through: the browser withheld the reply.
-      const opaque = await page.evaluate((url) => fetch(url, { mode: 'no-cors' }).then((reply) => reply.type),
-        bridgeUrl + '/api/config');
-      assert.equal(opaque, 'opaque');
-    });
-  } finally {
-    app.close();
   }
 });

@@ -4,7 +4,7 @@ import { createFingerbridgeClient } from './fingerbridge-client.js';
 import { createSlots, SLOT_COUNT } from './slots.js';
 import { createSlotViews, drawSlot } from './slot-view.js';
 import { createStatus } from './status.js';
-import { explain } from './messages.js';
+import { describeBridge, explain, explainDiagnosis } from './messages.js';
 
 // The page comes from the bridge itself, so the bridge is at the page's own origin.
 const bridge = createFingerbridgeClient('');
@@ -40,8 +40,14 @@ function render() {
   forgetButton.disabled = busy || !slots.isKeeping();
 }
 
+// An unreachable bridge has many causes the error cannot tell apart; the client's diagnosis can.
+async function diagnosis() {
+  status.busy('Finding out why the fingerprint bridge does not answer\u2026');
+  return explainDiagnosis(await bridge.diagnose());
+}
+
 // Runs one bridge call with the page locked against a second click meanwhile.
-async function run(busyText, work) {
+async function run(busyText, work, diagnoseAnyFailure = false) {
   if (status.isBusy()) return;
   const focused = document.activeElement;
   status.busy(busyText);
@@ -49,7 +55,8 @@ async function run(busyText, work) {
   try {
     status.info(await work());
   } catch (error) {
-    status.error(explain(error, mode()));
+    const unknown = diagnoseAnyFailure || error?.kind === 'unreachable';
+    status.error(unknown ? await diagnosis() : explain(error, mode()));
   }
   render();
   // Disabling the clicked button dropped keyboard focus; give it back.
@@ -147,9 +154,11 @@ async function start() {
   }
   render();
   await run('Connecting to the fingerprint bridge\u2026', async () => {
-    await bridge.getToken();
-    return `Ready: the fingerprint bridge is running.${restoreNote}`;
-  });
+    const { ready, note } = describeBridge(await bridge.status());
+    byId('scanner-state').textContent = note;
+    byId('scanner-state').hidden = false;
+    return `${ready}${restoreNote}`;
+  }, true);
 }
 
 start();
