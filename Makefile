@@ -49,15 +49,16 @@ test-windows32-compile:
 	cmake -S . -B $(WIN32_DIR) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-i686.cmake -DCMAKE_BUILD_TYPE=Release
 	cmake --build $(WIN32_DIR) -j $(JOBS)
 
-# The operator's zip (bin/fingerbridge.exe, frontend/, README.txt), 64-bit, in dist/.
-# The same rule makes the zip the wine suite unpacks and runs.
+# The operator's zip (fingerbridge-<version>/ with bin/fingerbridge.exe and the autostart
+# scripts, frontend/, README.txt, SHA256SUMS), 64-bit, in dist/. The same rule makes the
+# zip the wine suite unpacks and runs; the version is the one project() sets.
 dist-windows:
 	cmake -S . -B $(WIN64_DIR) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake -DCMAKE_BUILD_TYPE=Release
 	cmake --build $(WIN64_DIR) -j $(JOBS) --target windows_zip
 	x86_64-w64-mingw32-objdump -p $(WIN64_DIR)/fingerbridge.exe | grep 'DLL Name'
 	mkdir -p dist
-	cp $(WIN64_DIR)/fingerbridge-windows.zip dist/
-	@echo "dist/fingerbridge-windows.zip"
+	zip=fingerbridge-$$(sed -n 's/^project(fingerbridge VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)-windows.zip && \
+	  cp $(WIN64_DIR)/$$zip dist/ && echo "dist/$$zip"
 
 test-unit: build
 	cd $(BUILD_DIR) && ctest -j $(JOBS) --output-on-failure --no-tests=error

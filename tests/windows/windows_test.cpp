@@ -2,7 +2,9 @@
 // double-click starts it, with the stand-in FTRAPI.dll beside it or with no library at all.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstdlib>
+#include <sys/wait.h>
 
 #include "e2e/server_process.h"
 #include "encoding/base64.h"
@@ -11,7 +13,7 @@
 namespace {
 
 ServerLaunch wineLaunch(const std::string& stage) {
-    const std::string bin = std::string(WINDOWS_STAGE) + "/" + stage + "/bin";
+    const std::string bin = std::string(WINDOWS_STAGE) + "/" + stage + "/" WINDOWS_TOP "/bin";
     // Wine's diagnostics would land among the server's lines; Mono and Gecko would want a display.
     // Wine's first start in a while also starts its services.
     return {.program = WINE64, .leadingArguments = {bin + "/fingerbridge.exe"}, .workingDirectory = bin,
@@ -36,6 +38,38 @@ std::string ask(const std::string& requestLine, const std::string& form = "") {
                                  "\r\nContent-Length: " + std::to_string(form.size()) + "\r\n\r\n" + form);
 }
 
+std::pair<std::string, int> shell(const std::string& command) {  // standard output, exit status
+    FILE* pipe = popen(command.c_str(), "r");
+    std::string out(1 << 16, '\0');
+    out.resize(std::fread(out.data(), 1, out.size(), pipe));
+    const int status = pclose(pipe);
+    return {out, WIFEXITED(status) ? WEXITSTATUS(status) : -1};
+}
+
+TEST(WindowsZip, UnpacksWithItsSumsAndTheScriptsSetAndClearTheRunValue) {
+    char made[] = "/tmp/fb zip XXXXXX";  // short, as the Run value holds the folder twice in 260 characters
+    ASSERT_NE(mkdtemp(made), nullptr);
+    EXPECT_EQ(shell("cd '" + std::string(made) + "' && " CMAKE_COMMAND " -E tar xf '" WINDOWS_ZIP "' && cd " WINDOWS_TOP
+                    " && sha256sum -c SHA256SUMS && [ $(find -type f | wc -l) = $((1 + $(wc -l <SHA256SUMS))) ]")
+                  .second, 0);
+    const std::string bin = "Z:\\tmp\\" + std::string(made + 5) + "\\" WINDOWS_TOP "\\bin";
+    const std::string wine = "WINEDEBUG=-all WINEDLLOVERRIDES=mscoree,mshtml= " WINE64 " ";
+    const std::string set = "cmd.exe /c start \"\" /min /d \"" + bin + "\" \"" + bin + "\\fingerbridge.exe\"";
+    const std::string fill = " --origin https://" + std::string(260 - set.size() - 18, 'a');  // to 260 characters
+    const std::string origins = " --origin https://a.example,https://b.example";
+    struct Case { std::string script, arguments; int status; std::string value; };
+    for (const Case& c : std::vector<Case>{{"start-at-logon", "", 0, set}, {"start-at-logon", fill, 0, set + fill},
+        {"start-at-logon", fill + "a", 1, set + fill}, {"start-at-logon", origins, 0, set + origins},
+        {"stop-starting-at-logon", "", 0, ""}, {"stop-starting-at-logon", "", 0, ""}}) {
+        EXPECT_EQ(shell(wine + "cmd /c '" + bin + "\\" + c.script + ".cmd'" + c.arguments).second, c.status)
+            << c.script << c.arguments;
+        // The value, from "    fingerbridge    REG_SZ    <value>\r\n"; nothing when there is none.
+        EXPECT_EQ(shell(wine + "reg query 'HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Run' /v fingerbridge"
+                        " 2>/dev/null | sed -n 's/.*REG_SZ *//p' | tr -d '\\r\\n'").first, c.value);
+    }
+    shell("rm -rf '" + std::string(made) + "'");
+}
+
 TEST(WindowsStandIn, ConnectsScansAndVerifiesThroughTheOrdinals) {
     ServerProcess server({}, wineLaunch("with-library"));
     server.waitUntilListening();
@@ -58,7 +92,12 @@ TEST(WindowsStandIn, ConnectsScansAndVerifiesThroughTheOrdinals) {
 TEST(WindowsWithoutLibrary, ReportsTheFailedConnectionAndServesTheRest) {
     ServerProcess server({}, wineLaunch("without-library"));
     server.waitUntilListening();
-    EXPECT_EQ(server.errLines(2)[1], "Failed to connect to Futronic device automatically.");  // after the warning
+    const std::vector<std::string> err = server.errLines(3);  // after the warning
+    EXPECT_EQ(err[1], "Failed to connect to Futronic device automatically.");
+    EXPECT_EQ(err[2], "Scanner library: FTRAPI.dll not found");
+    EXPECT_EQ(body(ask("GET /api/status")), R"({"success": true, "version": ")" FINGERBRIDGE_VERSION R"(", )"
+              R"("scanner": "unavailable", "scannerDetail": "FTRAPI.dll not found", "library": "vendor", )"
+              R"("allowedOrigin": "*"})");
     EXPECT_EQ(body(ask("GET /api/scan/single")), "{\"success\": false, \"message\": \"Failed to get device parameters\"}");
     const std::string demo = ask("GET /api/demoscan/single?finger=1");
     EXPECT_TRUE(demo.starts_with("HTTP/1.1 200 OK\r\n") && body(demo).starts_with("{\"success\": true, ")) << demo;
