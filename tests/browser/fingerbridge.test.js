@@ -152,21 +152,13 @@ function serveApp(request, response) {
   response.writeHead(type ? 200 : 404, { 'Content-Type': type ?? 'text/plain' }).end(body);
 }
 
-test('a page of another origin may use the bridge only when --origin names that origin', async () => {
-  await withBridge(['--origin', appOrigin], async (page) => {
+// Refused, the same page learns why from diagnose() below.
+test('a page of another origin may use the bridge when --origin names that origin', () =>
+  withBridge(['--origin', appOrigin], async (page) => {
     await page.goto(appOrigin);
     await waitForStatus(page, /^(Done|Failed)/);
     assert.equal(await page.getByRole('status').textContent(), 'Done: demo true, scan 320 x 480 true');
-  });
-  await withBridge(['--origin', 'https://app.example'], async (page) => {
-    await page.goto(appOrigin);
-    await waitForStatus(page, /^Failed/);
-    // Sent without reading the reply, the request gets through: the browser withheld the reply.
-    const opaque = await page.evaluate((url) => fetch(url, { mode: 'no-cors' }).then((reply) => reply.type),
-      bridgeUrl + '/api/config');
-    assert.equal(opaque, 'opaque');
-  });
-});
+  }));
 
 // What a person's "Block" in the browser's prompt leaves behind, for this page's context only.
 async function denyLocalNetwork(page) {
