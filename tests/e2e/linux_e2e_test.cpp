@@ -98,7 +98,7 @@ TEST(LinuxProcess, ReportsAScannerUnpluggedAtStartUp) {
     std::ofstream(control) << "unplugged\r\n";
     ServerLaunch launch = serverLaunch();
     launch.environment = {{"FINGERBRIDGE_SIM_CONTROL", control}};
-    ServerProcess server({"--origin", "https://app.example"}, launch);
+    ServerProcess server({"--origin", "https://app.example/\"\\"}, launch);  // as given, JSON-escaped
     server.waitUntilListening();
     EXPECT_EQ(server.errLines(2), (std::vector<std::string>{"Failed to connect to Futronic device automatically.",
                                                              "Scanner library: the simulated scanner is unplugged"}));
@@ -107,7 +107,7 @@ TEST(LinuxProcess, ReportsAScannerUnpluggedAtStartUp) {
     EXPECT_TRUE(sendRequest(8080, "GET /api/status HTTP/1.1\r\nX-CSRF-Token: " + token + "\r\n\r\n")
                     .ends_with("{\"success\": true, \"version\": \"" FINGERBRIDGE_VERSION "\", \"scanner\": \"unavailable\", "
                                "\"scannerDetail\": \"the simulated scanner is unplugged\", \"library\": \"simulated\", "
-                               "\"allowedOrigin\": \"https://app.example\"}"));
+                               "\"allowedOrigin\": \"https://app.example/\\\"\\\\\"}"));
     std::remove(control.c_str());
 }
 

@@ -135,19 +135,14 @@ TEST(ConnectScanner, OpensSetsStartupParametersAndReportsWhatStopsIt) {
 }
 
 TEST(LoadFailure, NamesTheCauseAnOperatorCanFix) {
-    auto pe = [](std::uint16_t magic) {
-        std::string image(0x100, '\0');
-        image.replace(0, 2, "MZ");
-        image[0x3C] = '\x80';
-        image.replace(0x80, 4, std::string("PE\0\0", 4));
-        image[0x98] = static_cast<char>(magic & 0xFF);
-        image[0x99] = static_cast<char>(magic >> 8);
-        return image;
+    // A DOS header pointing at 0x40, "PE\0\0", the 20-byte file header, then the optional header's magic.
+    auto pe = [](std::string magic) {
+        return "MZ" + std::string(58, '\0') + std::string("\x40\0\0\0PE\0\0", 8) + std::string(20, '\0') + magic;
     };
-    EXPECT_EQ(peImageBits(pe(0x10B)), 32);
-    EXPECT_EQ(peImageBits(pe(0x20B)), 64);
-    EXPECT_EQ(peImageBits(pe(0x20B).substr(0, 0x99)), 0);  // cut inside the magic
-    EXPECT_EQ(peImageBits("MZ" + std::string(0x3A, '\0') + "\xff\xff\xff\xff"), 0);  // header offset past the end
+    EXPECT_EQ(peImageBits(pe("\x0b\x01")), 32);
+    EXPECT_EQ(peImageBits(pe("\x0b\x02")), 64);
+    EXPECT_EQ(peImageBits(pe("\x0b")), 0);  // cut inside the magic
+    EXPECT_EQ(peImageBits("MZ" + std::string(58, '\0') + "\xff\xff\xff\xff"), 0);  // header offset past the end
     const std::tuple<std::uint32_t, std::string, int, std::string> cases[] = {
         {126, "", 0, "FTRAPI.dll not found"},
         {126, "C:\\bin\\FTRAPI.dll", 64, "FTRAPI.dll or a library it needs could not be found (error 126)"},

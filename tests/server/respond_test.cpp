@@ -3,7 +3,6 @@
 #include "scanner/connect_scanner.h"
 #include "scanner/simulated_scanner.h"
 #include "server/respond.h"
-#include "server/status_endpoint.h"
 #include "support/console_lines.h"
 #include "support/reply_table.h"
 
@@ -40,17 +39,6 @@ TEST(Respond, AnswersEveryRequestOfTheTable) {
     // Nothing printed beyond what the table expects.
     EXPECT_EQ(server.outLines(1), std::vector<std::string>{""});
     EXPECT_EQ(server.errLines(1), std::vector<std::string>{""});
-}
-
-TEST(Status, ReportsTheStartUpOutcomeAndTheSettingAsGiven) {
-    Scanner scanner(simulatedScannerLibrary());
-    scanner.kind = "vendor";
-    scanner.startup = {false, "FTRAPI.dll not found"};
-    const auto origins = std::get<AllowedOrigins>(parseAllowedOrigins("https://a.example/\"\\\xc3\xa9"));
-    EXPECT_EQ(handleStatus(scanner, origins).body,
-              "{\"success\": true, \"version\": \"" FINGERBRIDGE_VERSION "\", \"scanner\": \"unavailable\", "
-              "\"scannerDetail\": \"FTRAPI.dll not found\", \"library\": \"vendor\", "
-              "\"allowedOrigin\": \"https://a.example/\\\"\\\\\xc3\xa9\"}");
 }
 
 }  // namespace
