@@ -153,12 +153,16 @@ function serveApp(request, response) {
 }
 
 // Refused, the same page learns why from diagnose() below.
-test('a page of another origin may use the bridge when --origin names that origin', () =>
-  withBridge(['--origin', appOrigin], async (page) => {
+test('a page of another origin may use the bridge when --origin names that origin', async () => {
+  // Seeded impressions: the scan's own finger verifies on every run, never by chance.
+  const seeded = `${tmpdir()}/fingerbridge-seeded`;
+  await writeFile(seeded, '1\nseed 3\n');
+  await withBridge(['--origin', appOrigin], async (page) => {
     await page.goto(appOrigin);
     await waitForStatus(page, /^(Done|Failed)/);
     assert.equal(await page.getByRole('status').textContent(), 'Done: demo true, scan 320 x 480 true');
-  }));
+  }, browser, { FINGERBRIDGE_SIM_CONTROL: seeded });
+});
 
 // What a person's "Block" in the browser's prompt leaves behind, for this page's context only.
 async function denyLocalNetwork(page) {

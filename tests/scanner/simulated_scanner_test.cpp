@@ -11,6 +11,7 @@
 #include "scanner/simulated_scanner.h"
 #include "scanner/simulator/finger_selection.h"
 #include "scanner/simulator/finger_sensor.h"
+#include "scanner/simulator/iso_minutiae_record.h"
 #include "scanner/verify_endpoint.h"
 #include "support/console_lines.h"
 
@@ -23,34 +24,35 @@ TEST(SimulatedScanner, VerifiesOnlyTheFingerTheControlFileNamesAtEachTouch) {
     ConsoleLines console;
     Scanner scanner(simulatedScannerLibrary());
     ASSERT_TRUE(connectScanner(scanner.library, console.console).connected);  // opening reads the environment
-    auto present = [&control](const char* finger) { std::ofstream(control) << finger; };
+    // Seeded, so the matches and mismatches expected never depend on chance.
+    auto present = [&control](const std::string& text, int seed = 5) { std::ofstream(control) << text << "\nseed " << seed; };
     auto verifies = [&](const std::string& body) {
         return handleVerifyWithTemplate(scanner, console.console, body).body == "{\"success\": true, \"verified\": true}";
     };
-    present("11\n");
+    present("11");
     const std::string body = handleScanSingle(scanner, console.console).body;
     ASSERT_TRUE(body.starts_with("{\"success\": true, \"imageBase64\": \"data:image/bmp;base64,Qk")) << body.substr(0, 80);
     const std::size_t at = body.find("\"templateBase64\": \"") + 19;
     const std::string field = "template1=QUJD&template2=" + body.substr(at, body.size() - at - 2);
     EXPECT_TRUE(verifies(field));
     // Not a finger number: the start-up finger (1) is on the sensor.
-    for (const char* other : {"12", " \t12 \r\n", "0", "11x", "2147483648", ""}) {
+    for (const char* other : {"12", " \t12 \r", "0", "11x", "2147483648", ""}) {
         present(other);
         EXPECT_FALSE(verifies(field)) << '"' << other << '"';
     }
-    present(" 11\r\n");
+    present(" 11\r", 6);
     EXPECT_TRUE(verifies(field)) << "the finger is back";
     auto scan = [&] { return handleScanSingle(scanner, console.console).body; };
-    for (const auto& [text, reply] : {std::pair{"11\n none \r\n", "Single scan failed or image not captured"},
+    for (const auto& [text, reply] : {std::pair{"11\n none \r", "Single scan failed or image not captured"},
                                       {"seed 1\nunplugged", "Failed to get device parameters"}}) {
         present(text);
         EXPECT_EQ(scan(), std::string("{\"success\": false, \"message\": \"") + reply + "\"}") << text;
     }
     // A seed gives fresh impressions, and the same ones again after every change of the text.
-    present("11\nslow\t1\nseed 77");
+    present("11\nslow\t1");
     const std::string first = scan(), second = scan();
     EXPECT_NE(first, second);
-    present("11\nseed 77\r\nbogus 3");
+    present("11\r\nbogus 3");
     EXPECT_EQ(scan(), first);
     EXPECT_EQ(scan(), second);
     unsetenv(controlVariable);
@@ -72,7 +74,8 @@ TEST(SimulatedScanner, ReadsTheControlFileLineByLine) {
 }
 
 // A small sample of bench/sim_accuracy_bench: fixed touches of two fingers, so
-// a failure replays. Two fingers of three impressions: 6 genuine, 9 impostor pairs.
+// a failure replays. Two fingers of three impressions: 6 genuine, 9 impostor
+// pairs. Neither a poor touch nor a record without minutiae matches.
 TEST(SimulatorAccuracy, GenuineImpressionsMatchAndImpostorsDoNot) {
     std::vector<std::vector<std::uint8_t>> templates;  // template t shows finger 11 + t / 3
     for (int finger : {11, 12}) {
@@ -81,17 +84,20 @@ TEST(SimulatorAccuracy, GenuineImpressionsMatchAndImpostorsDoNot) {
             templates.push_back(templateOfImpression(touchSensor(finger, 7919u * finger + touch, 320, 480), 320, 480));
         }
     }
-    int genuine = 0;
-    int impostor = 0;
+    auto same = [](const auto& a, const auto& b) {
+        return sameFinger(compareTemplates(a.data(), a.size(), b.data(), b.size()));
+    };
+    int genuine = 0, impostor = 0;
     for (std::size_t a = 0; a < templates.size(); ++a) {
         for (std::size_t b = a + 1; b < templates.size(); ++b) {
-            const bool match = sameFinger(
-                compareTemplates(templates[a].data(), templates[a].size(), templates[b].data(), templates[b].size()));
-            (a / 3 == b / 3 ? genuine : impostor) += match;
+            (a / 3 == b / 3 ? genuine : impostor) += same(templates[a], templates[b]);
         }
     }
     EXPECT_EQ(genuine, 6);
     EXPECT_EQ(impostor, 0);
+    EXPECT_FALSE(same(templates[0], templateOfImpression(touchSensor(11, 7919u * 11, 320, 480, true), 320, 480)));
+    const std::vector<std::uint8_t> bare = writeMinutiaeRecord({320, 480, 197, 197, 0, 0, 60, {}});
+    EXPECT_TRUE(readMinutiaeRecord(bare.data(), bare.size()) && !same(bare, bare));
 }
 
 }  // namespace

@@ -43,27 +43,26 @@ TEST(IsoMinutiaeRecord, ReadsBackWhatTheWriterWrote) {
 TEST(IsoMinutiaeRecord, RefusesMalformedRecords) {
     // Offsets: 8 record length (54, low byte 11), 14 width, 16 height, 18 and 20
     // resolution, 22 views, 24 view header, 28 first minutia, last 2 extended data length.
-    const std::tuple<const char*, std::function<void(Bytes&)>, bool> cases[] = {
-        {"unchanged", [](Bytes&) {}, true},
-        {"extended data skipped", [](Bytes& b) { b.back() = 3, b[11] += 3, b.insert(b.end(), {1, 2, 3}); }, true},
+    const std::tuple<const char*, std::function<void(Bytes&)>, int> cases[] = {
+        {"unchanged", [](Bytes&) {}, 4},
+        {"extended data skipped", [](Bytes& b) { b.back() = 3, b[11] += 3, b.insert(b.end(), {1, 2, 3}); }, 4},
         {"second view ignored",
-         [](Bytes& b) { b[22] = 2, b[11] += 12, b.insert(b.end(), {2, 16, 40, 1, 64, 7, 0, 9, 0, 50, 0, 0}); }, true},
-        {"identifier", [](Bytes& b) { b[0] = 'X'; }, false},
-        {"length beyond the bytes", [](Bytes& b) { b[11] += 1; }, false},
-        {"no views", [](Bytes& b) { b[22] = 0, b[11] = 24, b.resize(24); }, false},
-        {"no minutiae", [](Bytes& b) { b[27] = 0, b[11] -= 24, b.erase(b.begin() + 28, b.end() - 2); }, false},
-        {"more minutiae than bytes", [](Bytes& b) { b[27] = 5; }, false},
-        {"x outside the image", [](Bytes& b) { b[28] = 0x41, b[29] = 0x40; }, false},  // an ending at x 320
-        {"y outside the image", [](Bytes& b) { b[30] = 0x01, b[31] = 0xe0; }, false},  // y 480
-        {"extended data beyond the bytes", [](Bytes& b) { b.back() = 1; }, false},
+         [](Bytes& b) { b[22] = 2, b[11] += 12, b.insert(b.end(), {2, 16, 40, 1, 64, 7, 0, 9, 0, 50, 0, 0}); }, 4},
+        {"identifier", [](Bytes& b) { b[0] = 'X'; }, -1},
+        {"length beyond the bytes", [](Bytes& b) { b[11] += 1; }, -1},
+        {"no views", [](Bytes& b) { b[22] = 0, b[11] = 24, b.resize(24); }, -1},
+        {"no minutiae", [](Bytes& b) { b[27] = 0, b[11] -= 24, b.erase(b.begin() + 28, b.end() - 2); }, 0},
+        {"more minutiae than bytes", [](Bytes& b) { b[27] = 5; }, -1},
+        {"x outside the image", [](Bytes& b) { b[28] = 0x41, b[29] = 0x40; }, -1},  // an ending at x 320
+        {"y outside the image", [](Bytes& b) { b[30] = 0x01, b[31] = 0xe0; }, -1},  // y 480
+        {"extended data beyond the bytes", [](Bytes& b) { b.back() = 1; }, -1},
     };
     const Bytes good = writeMinutiaeRecord(sample);
-    for (const auto& [name, change, accepted] : cases) {
+    for (const auto& [name, change, minutiae] : cases) {
         Bytes bytes = good;
         change(bytes);
         const std::optional<MinutiaeRecord> record = read(bytes);
-        EXPECT_EQ(record.has_value(), accepted) << name;
-        EXPECT_EQ(record.value_or(sample).minutiae.size(), 4u) << name << ": the first view's";
+        EXPECT_EQ(record ? static_cast<int>(record->minutiae.size()) : -1, minutiae) << name;
     }
     EXPECT_FALSE(readMinutiaeRecord(nullptr, 0).has_value());
     for (std::size_t length = 0; length < good.size(); ++length) {

@@ -6,8 +6,14 @@
 
 namespace {
 
-// Grey level deviation that tells ridges from the bare glass and its noise.
-constexpr float ridgeDeviation = 14.0f;
+// Ridges vary the grey level this much more than the bare glass around them
+// does, and at least by the lower limit: faint prints on clean glass count,
+// noise on dirty glass does not.
+constexpr double deviationOverGlass = 1.8;
+constexpr double deviationMargin = 3;
+constexpr double leastRidgeDeviation = 8, mostRidgeDeviation = 24;
+// The share of blocks that surely shows bare glass, whatever the placement.
+constexpr double glassShare = 0.1;
 
 Plane<std::uint8_t> variedBlocks(const Plane<std::uint8_t>& image) {
     const int cols = (image.width + flowBlock - 1) / flowBlock;
@@ -21,7 +27,7 @@ Plane<std::uint8_t> variedBlocks(const Plane<std::uint8_t>& image) {
             count.at(x / flowBlock, y / flowBlock) += 1;
         }
     }
-    Plane<std::uint8_t> varied(cols, rows);
+    Plane<double> deviation(cols, rows);
     for (int by = 0; by < rows; ++by) {
         for (int bx = 0; bx < cols; ++bx) {
             // Pool the 3 x 3 neighbourhood: one block holds barely one ridge.
@@ -35,9 +41,16 @@ Plane<std::uint8_t> variedBlocks(const Plane<std::uint8_t>& image) {
                 }
             }
             const double mean = s / n;
-            varied.at(bx, by) = std::sqrt(std::max(0.0, q / n - mean * mean)) > ridgeDeviation ? 1 : 0;
+            deviation.at(bx, by) = std::sqrt(std::max(0.0, q / n - mean * mean));
         }
     }
+    std::vector<double> sorted = deviation.values;
+    const auto glass = sorted.begin() + static_cast<std::ptrdiff_t>(glassShare * double(sorted.size()));
+    std::nth_element(sorted.begin(), glass, sorted.end());
+    const double threshold =
+        std::clamp(deviationOverGlass * *glass + deviationMargin, leastRidgeDeviation, mostRidgeDeviation);
+    Plane<std::uint8_t> varied(cols, rows);
+    for (std::size_t i = 0; i < varied.values.size(); ++i) varied.values[i] = deviation.values[i] > threshold ? 1 : 0;
     return varied;
 }
 

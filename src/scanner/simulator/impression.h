@@ -1,31 +1,34 @@
 #pragma once
-// One touch of a virtual finger on the sensor glass: where and how the finger
-// lands (placement, rotation, skin stretch, pressure, moisture, contact area)
-// and the grey frame the sensor sees. Every touch differs.
+// One touch of a virtual finger on the sensor glass, as a 500 dpi optical
+// sensor sees it: where and how the finger lands (placement, turn, plastic
+// distortion, an irregular and sometimes partial contact), how the skin prints
+// (pressure, wet skin merging ridges, dry skin breaking them) and what the
+// glass adds (uneven light, latent residue, dust, noise). Every touch differs.
 
 #include <cstdint>
 #include <vector>
 
+#include "scanner/simulator/glass_surface.h"
 #include "scanner/simulator/master_print.h"
 #include "scanner/simulator/random_source.h"
+#include "scanner/simulator/skin_placement.h"
 
 struct TouchConditions {
-    double rotation;        // radians, clockwise in the image
-    double shiftX, shiftY;  // pixels
-    // Skin stretch: smooth displacement that grows away from the contact centre.
-    double stretch;                        // pixels at the contact edge
-    double stretchAngleX, stretchAngleY;   // directions of the two stretch waves
-    double stretchPhaseX, stretchPhaseY;
-    double pressure;        // -1 light touch, thin ridges .. +1 heavy, thick ridges
-    double contrast;        // grey levels between valley and ridge
-    double paper;           // grey level of the empty glass
-    double noise;           // deviation of sensor noise, grey levels
-    double dryness;         // how much dry skin breaks ridges
-    // The contact ellipse, relative to the finger pad's own ellipse.
-    double contactShiftX, contactShiftY, contactWidth, contactHeight;
+    FingerPlacement placement;
+    PlasticDistortion distortion;
+    ContactArea contact;
+    double pressure;     // -1 light touch, thin ridges .. +1 heavy, thick ridges
+    double moisture;     // -1 dry, ridges break up .. +1 wet, ridges merge
+    double contrast;     // grey levels between valley and ridge
+    double valleyShade;  // grey levels valleys in contact are darker than the empty glass
+    double noise;        // deviation of sensor noise, grey levels
+    int blurPasses;      // optics, and the smear of a wet or moving finger
+    GlassConditions glass;
 };
 
-// Conditions of a fresh touch: shifts up to about 40 pixels, rotations up to about 15 degrees.
+// Conditions of a fresh touch: mostly a finger placed near the middle, turned
+// up to 15 degrees; some placed off-centre or touching with part of the pad,
+// some turned up to 30 degrees; dry, normal and wet skin; a few bad captures.
 TouchConditions drawTouchConditions(RandomSource& random);
 
 // Makes a touch a poor one: a small, light, dry contact under heavy noise.

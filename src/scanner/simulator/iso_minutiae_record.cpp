@@ -129,7 +129,7 @@ std::optional<MinutiaeRecord> readMinutiaeRecord(const std::uint8_t* bytes, std:
         const std::uint32_t quality = in.take(1);
         const std::uint32_t count = in.take(1);
         if (in.overrun() || position > maxFingerPosition || !knownImpressionType(viewAndType & 0x0fu) ||
-            quality > maxQuality || count == 0 || !in.fits(count * minutiaSize)) {
+            quality > maxQuality || !in.fits(count * minutiaSize)) {
             return std::nullopt;
         }
         std::vector<Minutia> minutiae;

@@ -38,6 +38,7 @@ std::vector<std::uint8_t> writeMinutiaeRecord(const MinutiaeRecord& record);
 
 // The first finger view of a well-formed record, or nothing: wrong identifier
 // or version, a length field that disagrees with the bytes, fields that run
-// past the end, reserved values, a zero image size or resolution, minutiae
-// outside the image, and views without minutiae are all refused.
+// past the end, reserved values, a zero image size or resolution and minutiae
+// outside the image are all refused. A view without minutiae is well formed
+// (and matches nothing).
 std::optional<MinutiaeRecord> readMinutiaeRecord(const std::uint8_t* bytes, std::size_t length);

@@ -6,8 +6,10 @@
 enum class MinutiaKind : std::uint8_t { other = 0, ending = 1, bifurcation = 2 };
 
 struct Minutia {
-    int x;             // pixels from the left
-    int y;             // pixels from the top
+    // Pixels from the left and from the top. An ending lies where the valleys
+    // beside its ridge meet, just beyond the ridge's end.
+    int x;
+    int y;
     // Radians in image coordinates (x right, y down): an ending points along its
     // ridge, away from the end; a bifurcation points between its two branches.
     double direction;

@@ -12,6 +12,10 @@
 
 namespace {
 
+// Ridge endings are recorded where the valleys on either side of the ridge
+// meet, just beyond the ridge's end: about half a ridge period on.
+constexpr double endingToValley = 4.5;
+
 // The whole impression's quality: how much of the frame the finger covers
 // and how clear its ridge flow is there.
 int impressionQuality(const Foreground& foreground, const RidgeFlow& flow) {
@@ -27,6 +31,15 @@ int impressionQuality(const Foreground& foreground, const RidgeFlow& flow) {
     return std::clamp(static_cast<int>(std::lround(100 * cover * std::min(1.0, clarity / blocks / 0.6))), 0, 100);
 }
 
+// Endings point back along their ridge, so the valley lies the other way.
+void placeEndingsInValleys(std::vector<Minutia>& minutiae, int width, int height) {
+    for (Minutia& m : minutiae) {
+        if (m.kind != MinutiaKind::ending) continue;
+        m.x = std::clamp(static_cast<int>(std::lround(m.x - endingToValley * std::cos(m.direction))), 0, width - 1);
+        m.y = std::clamp(static_cast<int>(std::lround(m.y - endingToValley * std::sin(m.direction))), 0, height - 1);
+    }
+}
+
 }  // namespace
 
 Extraction extractMinutiae(const std::uint8_t* frame, int width, int height) {
@@ -37,6 +50,7 @@ Extraction extractMinutiae(const std::uint8_t* frame, int width, int height) {
     Plane<std::uint8_t> skeleton = ridgeMap(image, flow, foreground);
     thinToSkeleton(skeleton);
     std::vector<Minutia> minutiae = keepGenuineMinutiae(detectMinutiae(skeleton, foreground, flow), foreground, flow);
+    placeEndingsInValleys(minutiae, width, height);
     if (minutiae.size() > maxExtractedMinutiae) {
         std::stable_sort(minutiae.begin(), minutiae.end(),
                          [](const Minutia& a, const Minutia& b) { return a.quality > b.quality; });

@@ -7,9 +7,10 @@
 namespace {
 
 constexpr double pi = std::numbers::pi;
-// Fingers turn on the sensor by 15 degrees either way at most, so two touches
-// differ by 30; beyond this an alignment is not considered.
-constexpr double largestTurn = pi / 4;
+// Fingers turn on the sensor by up to 30 degrees either way, so two touches
+// differ by up to 60, and minutia directions wobble a little more; beyond this
+// an alignment is not considered.
+constexpr double largestTurn = 80 * pi / 180;
 // Alignments tried: the pairs whose neighbourhoods look most alike.
 constexpr std::size_t alignmentsTried = 10;
 constexpr float leastSimilarity = 0.25f;
@@ -20,10 +21,15 @@ constexpr double firstReach = 12, firstReachGrowth = 0.08, firstReachLimit = 30,
 constexpr double reach = 13, turnTolerance = pi / 7;
 constexpr int refinements = 1;
 // Fewer minutiae than this where both prints have some still count as this
-// many, so that small overlaps cannot score high by chance.
-constexpr double fewestShared = 30;
+// many, so that small overlaps cannot score high by chance; it is small, so
+// that a partial touch whose few minutiae all pair up still scores well.
+constexpr double fewestShared = 15;
 // Minutiae this far outside the other print's outline still count as shared.
 constexpr double outlineMargin = 10;
+// A pair that agrees in place and direction alone counts this much; one whose
+// neighbourhoods agree as well counts up to 1. Chance pairs between two
+// fingers seldom share their neighbours.
+constexpr double bareAgreement = 0.4;
 
 class Alignment {
 public:
@@ -136,9 +142,17 @@ std::pair<int, int> sharedCounts(const MatchablePrint& a, const MatchablePrint& 
     return {sharedA, sharedB};
 }
 
-double scoreOf(std::size_t paired, double sharedA, double sharedB) {
-    const double n = static_cast<double>(paired);
-    return std::min(100.0, 100 * n * n / (std::max(sharedA, fewestShared) * std::max(sharedB, fewestShared)));
+// paired: the pairs, each counted by how well it agrees.
+double scoreOf(double paired, double sharedA, double sharedB) {
+    return std::min(100.0, 100 * paired * paired / (std::max(sharedA, fewestShared) * std::max(sharedB, fewestShared)));
+}
+
+double agreementOf(const MatchablePrint& a, const MatchablePrint& b, const std::vector<Pair>& pairs) {
+    double total = 0;
+    for (const Pair& p : pairs) {
+        total += bareAgreement + (1 - bareAgreement) * neighbourhoodSimilarity(a.neighbourhoods[p.a], b.neighbourhoods[p.b]);
+    }
+    return total;
 }
 
 // Candidate alignments: pairs that could be the same minutia turned by no more
@@ -184,10 +198,11 @@ double matchScore(const MatchablePrint& a, const MatchablePrint& b) {
             pairs = pairUp(a, b, alignment, nullptr);
         }
         if (pairs.size() < 3 || std::abs(wrapped(alignment.turn())) > largestTurn) continue;
+        const double agreement = agreementOf(a, b, pairs);
         // The shared counts can only lower the score below this.
-        if (scoreOf(pairs.size(), 0, 0) <= best) continue;
+        if (scoreOf(agreement, 0, 0) <= best) continue;
         const auto [sharedA, sharedB] = sharedCounts(a, b, alignment);
-        best = std::max(best, scoreOf(pairs.size(), sharedA, sharedB));
+        best = std::max(best, scoreOf(agreement, sharedA, sharedB));
     }
     return best;
 }
