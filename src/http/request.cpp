@@ -32,10 +32,10 @@ std::optional<std::size_t> findHeaderEnd(std::string_view text) {
 }  // namespace
 
 RequestLine cutRequestLine(std::string_view text) {
-    RequestLine line{std::string(text), "/"};
     std::size_t first = text.find(' ');
+    // Only the method is copied: the whole text would be a second copy of the request.
+    RequestLine line{std::string(text.substr(0, first)), "/"};
     if (first == std::string_view::npos) return line;
-    line.method.assign(text.substr(0, first));
     std::size_t second = text.find(' ', first + 1);
     if (second != std::string_view::npos) line.path.assign(text.substr(first + 1, second - first - 1));
     return line;

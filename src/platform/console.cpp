@@ -32,7 +32,7 @@ namespace {
 
 std::FILE* fileOf(ConsoleStream stream) { return stream == ConsoleStream::out ? stdout : stderr; }
 
-void writeWhole(ConsoleStream stream, const std::string& text) {
+void writeWhole(ConsoleStream stream, std::string_view text) {
     std::fwrite(text.data(), 1, text.size(), fileOf(stream));
     std::fflush(fileOf(stream));
 }
@@ -61,19 +61,22 @@ void Console::print(ConsoleStream stream, std::string_view line) {
         sink_(stream, line);
         return;
     }
-    std::string whole;
-    whole.reserve(line.size() + 1);
-    whole.append(line).push_back('\n');
     std::lock_guard lock(mutex_);
     if (!writer_.joinable()) {
-        writeWhole(stream, whole);
+        writeWhole(stream, std::string(line) + '\n');
         return;
     }
-    if (whole.size() > maxQueuedBytes - queuedBytes_) {
+    const std::size_t size = line.size() + 1;
+    if (size > maxQueuedBytes - queuedBytes_) {
         ++dropped_;
     } else {
-        queuedBytes_ += whole.size();
-        queue_.emplace_back(stream, std::move(whole));
+        const bool halfTaken = queuedBytes_ < maxQueuedBytes / 2 && queuedBytes_ + size >= maxQueuedBytes / 2;
+        queuedBytes_ += size;
+        queued_.text.append(line).push_back('\n');
+        if (queued_.runs.empty() || queued_.runs.back().first != stream) queued_.runs.emplace_back(stream, 0);
+        queued_.runs.back().second += size;
+        // The writer gathering a batch is woken early only when the queue may soon overflow.
+        if (halfTaken) wake_.notify_one();
     }
     if (writerWaiting_) {
         writerWaiting_ = false;
@@ -82,32 +85,35 @@ void Console::print(ConsoleStream stream, std::string_view line) {
 }
 
 void Console::writeQueued() {
+    Lines writing;
     std::unique_lock lock(mutex_);
     for (;;) {
-        while (queue_.empty() && dropped_ == 0 && !stopping_) {
+        while (queued_.runs.empty() && dropped_ == 0 && !stopping_) {
             writerWaiting_ = true;
             wake_.wait(lock);
         }
         writerWaiting_ = false;
-        if (queue_.empty() && dropped_ == 0) return;  // stopping, all written
-        std::vector<Line> batch;
-        batch.swap(queue_);
+        if (queued_.runs.empty() && dropped_ == 0) return;  // stopping, all written
+        // The lines of a burst join one batch: one wake-up and one write per run, not per line.
+        wake_.wait_for(lock, batchWindow, [this] { return stopping_ || queuedBytes_ >= maxQueuedBytes / 2; });
+        std::swap(writing, queued_);
         const std::size_t dropped = std::exchange(dropped_, 0);
         lock.unlock();
         // One write per run of whole lines to the same stream keeps the order across streams too.
-        std::size_t batchBytes = 0;
-        for (std::size_t first = 0; first < batch.size();) {
-            std::string run;
-            std::size_t end = first;
-            for (; end < batch.size() && batch[end].first == batch[first].first; ++end) run += batch[end].second;
-            writeWhole(batch[first].first, run);
-            batchBytes += run.size();
-            first = end;
+        std::size_t offset = 0;
+        for (const auto& [stream, size] : writing.runs) {
+            writeWhole(stream, std::string_view(writing.text).substr(offset, size));
+            offset += size;
         }
         if (dropped > 0) {
             writeWhole(ConsoleStream::err, std::string("(").append(std::to_string(dropped)) + " console lines dropped)\n");
         }
+        // A burst's buffer is not held on to for ever.
+        constexpr std::size_t keptCapacity = 64 * 1024;
+        if (writing.text.capacity() > keptCapacity) writing = {};
+        writing.text.clear();
+        writing.runs.clear();
         lock.lock();
-        queuedBytes_ -= batchBytes;
+        queuedBytes_ -= offset;
     }
 }

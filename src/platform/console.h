@@ -5,6 +5,7 @@
 // writing, so a console that blocks (a selection in a console window, a pipe
 // nobody reads) never holds up a request.
 
+#include <chrono>
 #include <condition_variable>
 #include <cstddef>
 #include <functional>
@@ -40,16 +41,25 @@ public:
     void out(std::string_view line) { print(ConsoleStream::out, line); }
     void err(std::string_view line) { print(ConsoleStream::err, line); }
 
-    // From now on lines are queued, up to maxQueuedBytes, for a writer thread;
-    // a line that does not fit is dropped and counted, and the writer reports
+    // From now on lines are queued, up to maxQueuedBytes, for a writer thread,
+    // which wakes once per batch: the first line wakes it, and it writes what
+    // has come batchWindow later (at once when half the queue is taken). A
+    // line that does not fit is dropped and counted, and the writer reports
     // the count on standard error once it can write again. Lines before this
     // call were written directly, in order. No effect with a sink.
     void startWriter();
 
     static constexpr std::size_t maxQueuedBytes = std::size_t{1} << 20;
+    static constexpr std::chrono::milliseconds batchWindow{5};
 
 private:
-    using Line = std::pair<ConsoleStream, std::string>;  // the text ends in its newline
+    // Whole lines, each ending in its newline, in the order printed, and the
+    // runs of consecutive bytes that go to one stream. Kept between batches,
+    // so that a line queued costs no allocation.
+    struct Lines {
+        std::string text;
+        std::vector<std::pair<ConsoleStream, std::size_t>> runs;
+    };
 
     void print(ConsoleStream stream, std::string_view line);
     void writeQueued();
@@ -58,7 +68,7 @@ private:
     Sink sink_;
     // The writer's, all guarded by mutex_.
     std::condition_variable wake_;
-    std::vector<Line> queue_;
+    Lines queued_;
     std::size_t queuedBytes_ = 0;  // queued and not yet written, the batch being written included
     std::size_t dropped_ = 0;
     bool writerWaiting_ = false;  // so that a line costs a notify only when the writer sleeps

@@ -3,10 +3,44 @@
 // given folder. On Windows the file is opened with full sharing (read, write,
 // delete), so an editor holding it open does not stop a read.
 
+#include <cstdint>
+#include <optional>
 #include <string>
 
-// The bytes of folder + name, or the empty string when it cannot be opened or
-// read (missing, a directory, a device or FIFO, refused by the file system) or
-// when its resolved location (links followed) is not inside the resolved folder.
-// Never waits for a device or a FIFO's writer.
-std::string readFileInside(const std::string& folder, const std::string& name);
+// What tells one version of a file from another: which file it is (device and
+// inode; on Windows volume serial and file index), its size and its last
+// modification time in nanoseconds.
+struct FileVersion {
+    std::uint64_t volume = 0;
+    std::uint64_t index = 0;
+    std::int64_t size = 0;
+    std::int64_t modifiedNanos = 0;
+    bool operator==(const FileVersion&) const = default;
+};
+
+// A file opened for reading that passed the checks below; closed when dropped.
+class FileInside {
+public:
+    // folder + name, when it can be opened and is a regular disk file whose
+    // resolved location (links followed) is inside the resolved folder; nothing
+    // otherwise (missing, a directory, a device or FIFO, refused by the file
+    // system, outside). Never waits for a device or a FIFO's writer.
+    static std::optional<FileInside> open(const std::string& folder, const std::string& name);
+
+    FileInside(FileInside&& other) noexcept : handle_(other.handle_), version_(other.version_) { other.handle_ = none; }
+    FileInside& operator=(FileInside&&) = delete;
+    ~FileInside();
+
+    // As it was when opened.
+    const FileVersion& version() const { return version_; }
+
+    // The bytes from the start; a read error keeps what was read so far.
+    std::string readAll();
+
+private:
+    static constexpr std::intptr_t none = -1;
+    FileInside(std::intptr_t handle, const FileVersion& version) : handle_(handle), version_(version) {}
+
+    std::intptr_t handle_;  // a descriptor, or a Windows HANDLE
+    FileVersion version_;
+};

@@ -24,28 +24,46 @@ std::wstring finalPath(HANDLE handle) {
 
 }  // namespace
 
-std::string readFileInside(const std::string& folder, const std::string& name) {
+std::optional<FileInside> FileInside::open(const std::string& folder, const std::string& name) {
     // Only a handle opened with backup semantics can stand for a folder.
     HANDLE root = openShared(folder, FILE_FLAG_BACKUP_SEMANTICS);
-    if (root == INVALID_HANDLE_VALUE) return {};
+    if (root == INVALID_HANDLE_VALUE) return std::nullopt;
     const std::wstring rootPath = finalPath(root);
     CloseHandle(root);
     HANDLE file = openShared(folder + name, FILE_ATTRIBUTE_NORMAL);
-    if (file == INVALID_HANDLE_VALUE) return {};
+    if (file == INVALID_HANDLE_VALUE) return std::nullopt;
     // A console, pipe or printer is no disk file, and a read of one may wait for ever.
     BY_HANDLE_FILE_INFORMATION info{};
     const bool servable = GetFileType(file) == FILE_TYPE_DISK && GetFileInformationByHandle(file, &info) &&
                           !(info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && !rootPath.empty() &&
                           finalPath(file).starts_with(rootPath + L"\\");
-    std::string bytes;
-    if (servable) {
-        LARGE_INTEGER size{};
-        if (GetFileSizeEx(file, &size) && size.QuadPart > 0) bytes.reserve(static_cast<std::size_t>(size.QuadPart));
-        char chunk[65536];
-        DWORD got = 0;
-        // A read error keeps what was read so far.
-        while (ReadFile(file, chunk, sizeof chunk, &got, nullptr) && got > 0) bytes.append(chunk, got);
+    if (!servable) {
+        CloseHandle(file);
+        return std::nullopt;
     }
-    CloseHandle(file);
+    auto join = [](DWORD high, DWORD low) { return (static_cast<std::uint64_t>(high) << 32) | low; };
+    // A FILETIME counts 100-nanosecond steps from 1601; from 1970 in nanoseconds it fits 64 bits.
+    constexpr std::int64_t stepsFrom1601To1970 = 116'444'736'000'000'000;
+    const auto modifiedSteps = static_cast<std::int64_t>(
+        join(info.ftLastWriteTime.dwHighDateTime, info.ftLastWriteTime.dwLowDateTime));
+    const FileVersion version{info.dwVolumeSerialNumber, join(info.nFileIndexHigh, info.nFileIndexLow),
+                              static_cast<std::int64_t>(join(info.nFileSizeHigh, info.nFileSizeLow)),
+                              (modifiedSteps - stepsFrom1601To1970) * 100};
+    return FileInside(reinterpret_cast<std::intptr_t>(file), version);
+}
+
+FileInside::~FileInside() {
+    if (handle_ != none) CloseHandle(reinterpret_cast<HANDLE>(handle_));
+}
+
+std::string FileInside::readAll() {
+    std::string bytes;
+    if (version_.size > 0) bytes.reserve(static_cast<std::size_t>(version_.size));
+    char chunk[65536];
+    DWORD got = 0;
+    // A read error keeps what was read so far.
+    while (ReadFile(reinterpret_cast<HANDLE>(handle_), chunk, sizeof chunk, &got, nullptr) && got > 0) {
+        bytes.append(chunk, got);
+    }
     return bytes;
 }

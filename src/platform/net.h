@@ -5,6 +5,7 @@
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -35,10 +36,23 @@ ListenResult listenOn(const std::string& host, const std::string& service);
 // The local port a bound socket ended up on (for listeners on service "0").
 int localPort(Socket socket);
 
-// Waits for the next connection; invalidSocket when accept fails.
-Socket acceptConnection(Socket listener);
-
 using Deadline = std::chrono::steady_clock::time_point;
+
+// Makes acceptConnection on this listener give up after `wait` without a
+// connection, so that a thread idle that long can end. Set once, before any
+// thread waits on it.
+void setAcceptWait(Socket listener, std::chrono::milliseconds wait);
+
+// What a wait for a connection ended with: the connection; or none, because
+// the wait set by setAcceptWait ran out or because accept failed with `error`.
+struct Accepted {
+    Socket connection = invalidSocket;
+    bool timedOut = false;
+    int error = 0;
+};
+
+// Waits for the next connection.
+Accepted acceptConnection(Socket listener);
 
 // Gives blocking reads and writes a time-out (a client's socket: the server
 // bounds its connections with deadlines instead).
@@ -52,14 +66,27 @@ bool waitReadable(Socket socket, Deadline deadline);
 // and a negative value on failure or time-out.
 long receiveSome(Socket socket, char* buffer, std::size_t capacity);
 
+// Called before a wait, so that the caller can let others go on meanwhile.
+using BeforeWaiting = std::function<void()>;
+
+// Reads at most capacity bytes, waiting for some until the deadline: the count
+// read, 0 when the peer closed, receiveTimedOut once the deadline has passed
+// (bytes waiting or not), another negative value on failure.
+inline constexpr long receiveTimedOut = -2;
+long receiveWithin(Socket socket, char* buffer, std::size_t capacity, Deadline deadline,
+                   const BeforeWaiting& beforeWaiting = {});
+
 // Writes all length bytes, with as many blocking sends as it takes. Returns
 // false when the peer has gone or a send fails; never raises a signal.
 bool sendAll(Socket socket, const char* data, std::size_t length);
 
-// Writes head then body as one stream, without joining them first: one gather
-// send when the peer keeps up. Returns false when the peer has gone, a send
-// fails or the whole has not left by the deadline; never raises a signal.
-bool sendAll(Socket socket, std::string_view head, std::string_view body, Deadline deadline);
+// Writes head then body as one stream, without joining them first (one gather
+// send when the peer keeps up), then ends the sending side as shutdownSend
+// does, sent or not; where the system allows, the last bytes and the end
+// travel in one segment. Returns false when the peer has gone, a send fails or
+// the whole has not left by the deadline; never raises a signal.
+bool sendAllAndEnd(Socket socket, std::string_view head, std::string_view body, Deadline deadline,
+                   const BeforeWaiting& beforeWaiting = {});
 
 // Ends the sending side (SD_SEND / SHUT_WR).
 void shutdownSend(Socket socket);

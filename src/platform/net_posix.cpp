@@ -69,9 +69,19 @@ int localPort(Socket socket) {
     return ntohs(address.sin_port);
 }
 
-Socket acceptConnection(Socket listener) {
+void setAcceptWait(Socket listener, std::chrono::milliseconds wait) {
+    // Linux bounds accept by the receive time-out.
+    timeval timeout{};
+    timeout.tv_sec = static_cast<time_t>(wait.count() / 1000);
+    timeout.tv_usec = static_cast<suseconds_t>(wait.count() % 1000 * 1000);
+    setsockopt(fd(listener), SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof timeout);
+}
+
+Accepted acceptConnection(Socket listener) {
     int connection = ::accept(fd(listener), nullptr, nullptr);
-    return connection < 0 ? invalidSocket : static_cast<Socket>(connection);
+    if (connection >= 0) return {static_cast<Socket>(connection)};
+    const int error = errno;
+    return {invalidSocket, error == EAGAIN || error == EWOULDBLOCK, error};
 }
 
 void setIoTimeout(Socket socket, int seconds) {
@@ -91,6 +101,20 @@ long receiveSome(Socket socket, char* buffer, std::size_t capacity) {
     }
 }
 
+long receiveWithin(Socket socket, char* buffer, std::size_t capacity, Deadline deadline,
+                   const BeforeWaiting& beforeWaiting) {
+    for (;;) {
+        if (std::chrono::steady_clock::now() >= deadline) return receiveTimedOut;
+        // Bytes are mostly in already (TCP_DEFER_ACCEPT): read first, wait only when there are none.
+        ssize_t received = ::recv(fd(socket), buffer, capacity, MSG_DONTWAIT);
+        if (received >= 0) return static_cast<long>(received);
+        if (errno == EINTR) continue;
+        if (errno != EAGAIN && errno != EWOULDBLOCK) return -1;
+        if (beforeWaiting) beforeWaiting();
+        if (!waitFor(socket, POLLIN, deadline)) return receiveTimedOut;
+    }
+}
+
 bool sendAll(Socket socket, const char* data, std::size_t length) {
     while (length > 0) {
         ssize_t sent = ::send(fd(socket), data, length, MSG_NOSIGNAL);
@@ -102,7 +126,10 @@ bool sendAll(Socket socket, const char* data, std::size_t length) {
     return true;
 }
 
-bool sendAll(Socket socket, std::string_view head, std::string_view body, Deadline deadline) {
+namespace {
+
+bool sendParts(Socket socket, std::string_view head, std::string_view body, Deadline deadline,
+               const BeforeWaiting& beforeWaiting) {
     iovec parts[2] = {{const_cast<char*>(head.data()), head.size()},
                       {const_cast<char*>(body.data()), body.size()}};
     msghdr message{};
@@ -111,9 +138,11 @@ bool sendAll(Socket socket, std::string_view head, std::string_view body, Deadli
     std::size_t remaining = head.size() + body.size();
     while (remaining > 0) {
         // Never blocks: a peer that stops reading is waited for only until the deadline.
-        ssize_t sent = ::sendmsg(fd(socket), &message, MSG_NOSIGNAL | MSG_DONTWAIT);
+        // MSG_MORE holds a last partial segment back; the shutdown after sends it with the FIN.
+        ssize_t sent = ::sendmsg(fd(socket), &message, MSG_NOSIGNAL | MSG_DONTWAIT | MSG_MORE);
         if (sent < 0 && errno == EINTR) continue;
         if (sent < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
+            if (beforeWaiting) beforeWaiting();
             if (!waitFor(socket, POLLOUT, deadline)) return false;
             continue;
         }
@@ -133,6 +162,15 @@ bool sendAll(Socket socket, std::string_view head, std::string_view body, Deadli
         }
     }
     return true;
+}
+
+}  // namespace
+
+bool sendAllAndEnd(Socket socket, std::string_view head, std::string_view body, Deadline deadline,
+                   const BeforeWaiting& beforeWaiting) {
+    const bool sent = sendParts(socket, head, body, deadline, beforeWaiting);
+    shutdownSend(socket);
+    return sent;
 }
 
 void shutdownSend(Socket socket) { ::shutdown(fd(socket), SHUT_WR); }

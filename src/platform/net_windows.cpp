@@ -27,6 +27,15 @@ bool waitFor(Socket socket, bool forWriting, Deadline deadline) {
     }
 }
 
+// Whether a read would not block now (a failure counts: the read reports it).
+bool readyNow(Socket socket) {
+    timeval noWait{0, 0};
+    fd_set set;
+    FD_ZERO(&set);
+    FD_SET(handle(socket), &set);
+    return ::select(0, &set, nullptr, nullptr, &noWait) != 0;
+}
+
 }  // namespace
 
 int startNetwork() {
@@ -47,9 +56,35 @@ int localPort(Socket socket) {
     return ntohs(address.sin_port);
 }
 
-Socket acceptConnection(Socket listener) {
-    SOCKET connection = ::accept(handle(listener), nullptr, nullptr);
-    return connection == INVALID_SOCKET ? invalidSocket : static_cast<Socket>(connection);
+void setAcceptWait(Socket listener, std::chrono::milliseconds wait) {
+    // accept ignores it here; acceptConnection reads it back as its wait.
+    DWORD milliseconds = static_cast<DWORD>(wait.count());
+    setsockopt(handle(listener), SOL_SOCKET, SO_RCVTIMEO, reinterpret_cast<const char*>(&milliseconds),
+               sizeof milliseconds);
+    // A connection reset between select and accept must not leave accept
+    // blocked past the wait.
+    u_long nonBlocking = 1;
+    ioctlsocket(handle(listener), FIONBIO, &nonBlocking);
+}
+
+Accepted acceptConnection(Socket listener) {
+    DWORD milliseconds = 0;
+    int size = sizeof milliseconds;
+    getsockopt(handle(listener), SOL_SOCKET, SO_RCVTIMEO, reinterpret_cast<char*>(&milliseconds), &size);
+    const auto wait = milliseconds > 0 ? std::chrono::milliseconds(milliseconds) : std::chrono::hours(24 * 365);
+    const Deadline deadline = std::chrono::steady_clock::now() + wait;
+    for (;;) {
+        SOCKET connection = ::accept(handle(listener), nullptr, nullptr);
+        if (connection != INVALID_SOCKET) {
+            // It inherits the listener's mode; the connection code expects a blocking socket.
+            u_long blocking = 0;
+            ioctlsocket(connection, FIONBIO, &blocking);
+            return {static_cast<Socket>(connection)};
+        }
+        const int error = WSAGetLastError();
+        if (error != WSAEWOULDBLOCK) return {invalidSocket, false, error};
+        if (!waitFor(listener, false, deadline)) return {invalidSocket, true, 0};
+    }
 }
 
 void setIoTimeout(Socket socket, int seconds) {
@@ -65,6 +100,16 @@ long receiveSome(Socket socket, char* buffer, std::size_t capacity) {
     return ::recv(handle(socket), buffer, static_cast<int>(capacity), 0);
 }
 
+long receiveWithin(Socket socket, char* buffer, std::size_t capacity, Deadline deadline,
+                   const BeforeWaiting& beforeWaiting) {
+    if (std::chrono::steady_clock::now() >= deadline) return receiveTimedOut;
+    if (!readyNow(socket)) {
+        if (beforeWaiting) beforeWaiting();
+        if (!waitFor(socket, false, deadline)) return receiveTimedOut;
+    }
+    return receiveSome(socket, buffer, capacity);
+}
+
 bool sendAll(Socket socket, const char* data, std::size_t length) {
     while (length > 0) {
         int chunk = length > 0x40000000 ? 0x40000000 : static_cast<int>(length);
@@ -76,7 +121,10 @@ bool sendAll(Socket socket, const char* data, std::size_t length) {
     return true;
 }
 
-bool sendAll(Socket socket, std::string_view head, std::string_view body, Deadline deadline) {
+namespace {
+
+bool sendParts(Socket socket, std::string_view head, std::string_view body, Deadline deadline,
+               const BeforeWaiting& beforeWaiting) {
     // A blocking send waits until all is taken, however long the peer takes:
     // non-blocking, a send takes what fits and select waits for room until the deadline.
     u_long nonBlocking = 1;
@@ -92,7 +140,9 @@ bool sendAll(Socket socket, std::string_view head, std::string_view body, Deadli
         }
         DWORD sent = 0;
         if (WSASend(handle(socket), buffers, count, &sent, 0, nullptr, nullptr) != 0) {
-            if (WSAGetLastError() != WSAEWOULDBLOCK || !waitFor(socket, true, deadline)) return false;
+            if (WSAGetLastError() != WSAEWOULDBLOCK) return false;
+            if (beforeWaiting) beforeWaiting();
+            if (!waitFor(socket, true, deadline)) return false;
             continue;
         }
         if (sent == 0) return false;
@@ -104,6 +154,15 @@ bool sendAll(Socket socket, std::string_view head, std::string_view body, Deadli
         }
     }
     return true;
+}
+
+}  // namespace
+
+bool sendAllAndEnd(Socket socket, std::string_view head, std::string_view body, Deadline deadline,
+                   const BeforeWaiting& beforeWaiting) {
+    const bool sent = sendParts(socket, head, body, deadline, beforeWaiting);
+    shutdownSend(socket);
+    return sent;
 }
 
 void shutdownSend(Socket socket) { ::shutdown(handle(socket), SD_SEND); }

@@ -1,8 +1,6 @@
 #include "server/accept_loop.h"
 
 #include <algorithm>
-#include <chrono>
-#include <thread>
 
 #include "server/connection.h"
 #include "server/connection_workers.h"
@@ -22,22 +20,10 @@ std::size_t connectionsTheDescriptorsAllow() {
 void runAcceptLoop(Services& services, Socket listener,
                    const std::atomic<bool>& stopRequested, const ConnectionLimits& limits) {
     ConnectionWorkers workers(
-        [&services, &limits](Socket connection) { ConnectionHandler(services, connection, limits); },
+        listener,
+        [&services, &limits](Socket connection, const BeforeWaiting& beforeWaiting) {
+            ConnectionHandler(services, connection, limits, beforeWaiting);
+        },
         services.console, std::min(limits.maxConnections, connectionsTheDescriptorsAllow()));
-    while (!stopRequested.load()) {
-        // Further connections wait in the listener's backlog until one closes.
-        workers.waitForFreeSlot();
-        Socket connection = acceptConnection(listener);
-        if (connection == invalidSocket) {
-            services.console.err("accept failed: " + std::to_string(lastSocketError()));
-            // A lasting failure (no descriptors left) would otherwise spin a core.
-            std::this_thread::sleep_for(std::chrono::milliseconds(10));
-            continue;
-        }
-        if (stopRequested.load()) {
-            closeSocket(connection);
-            break;
-        }
-        workers.serve(connection);
-    }
+    workers.run(stopRequested);
 }

@@ -14,12 +14,13 @@ using Clock = std::chrono::steady_clock;
 // (both end the reading alike: what arrived is answered). Nothing at all when
 // the header block or the whole request misses its deadline.
 std::optional<RequestAssembler> receiveRequest(Socket socket, Clock::time_point headerDeadline,
-                                               Clock::time_point requestDeadline) {
+                                               Clock::time_point requestDeadline, const BeforeWaiting& beforeWaiting) {
     RequestAssembler request;
     char buffer[readChunkSize];
     while (request.state() == RequestState::needMore) {
-        if (!waitReadable(socket, request.headerComplete() ? requestDeadline : headerDeadline)) return std::nullopt;
-        long received = receiveSome(socket, buffer, sizeof buffer);
+        long received = receiveWithin(socket, buffer, sizeof buffer,
+                                      request.headerComplete() ? requestDeadline : headerDeadline, beforeWaiting);
+        if (received == receiveTimedOut) return std::nullopt;
         if (received <= 0) break;
         request.append(buffer, static_cast<std::size_t>(received));
     }
@@ -28,14 +29,13 @@ std::optional<RequestAssembler> receiveRequest(Socket socket, Clock::time_point 
 
 // Reads and drops what is still arriving after the reply, until a second
 // passes without bytes, 1 MiB has come or the request deadline passes.
-void discardUnreadInput(Socket socket, Clock::time_point requestDeadline) {
+void discardUnreadInput(Socket socket, Clock::time_point requestDeadline, const BeforeWaiting& beforeWaiting) {
     constexpr auto quietTime = std::chrono::seconds(1);
     constexpr std::size_t drainLimit = 1024 * 1024;
-    shutdownSend(socket);
     char buffer[readChunkSize];
     for (std::size_t drained = 0; drained < drainLimit;) {
-        if (!waitReadable(socket, std::min(Clock::now() + quietTime, requestDeadline))) break;
-        long received = receiveSome(socket, buffer, sizeof buffer);
+        long received = receiveWithin(socket, buffer, sizeof buffer, std::min(Clock::now() + quietTime, requestDeadline),
+                                      beforeWaiting);
         if (received <= 0) break;
         drained += static_cast<std::size_t>(received);
     }
@@ -43,23 +43,28 @@ void discardUnreadInput(Socket socket, Clock::time_point requestDeadline) {
 
 }  // namespace
 
-void ConnectionHandler(Services& services, Socket socket, const ConnectionLimits& limits) {
+void ConnectionHandler(Services& services, Socket socket, const ConnectionLimits& limits,
+                       const BeforeWaiting& beforeWaiting) {
     // Served as soon as it is accepted, so the deadlines count from here.
     const Clock::time_point accepted = Clock::now();
     const Clock::time_point requestDeadline = accepted + limits.requestDeadline;
+    bool ended = false;
     try {
-        std::optional<RequestAssembler> request =
-            receiveRequest(socket, std::min(accepted + limits.headerDeadline, requestDeadline), requestDeadline);
+        std::optional<RequestAssembler> request = receiveRequest(
+            socket, std::min(accepted + limits.headerDeadline, requestDeadline), requestDeadline, beforeWaiting);
         if (request) {
             ReplyBytes reply = respond(services, request->text());
-            if (!reply.head.empty() && sendAll(socket, reply.head, reply.body, Clock::now() + limits.sendDeadline) &&
-                reply.drainUnreadInput) {
-                discardUnreadInput(socket, requestDeadline);
+            if (!reply.head.empty()) {
+                ended = true;
+                if (sendAllAndEnd(socket, reply.head, reply.body, Clock::now() + limits.sendDeadline, beforeWaiting) &&
+                    reply.drainUnreadInput) {
+                    discardUnreadInput(socket, requestDeadline, beforeWaiting);
+                }
             }
         }
     } catch (...) {
         // One request's failure ends only its own connection.
     }
-    shutdownSend(socket);
+    if (!ended) shutdownSend(socket);
     closeSocket(socket);
 }

@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "platform/file_read.h"
+#include "static/file_cache.h"
 
 namespace {
 
@@ -80,7 +81,11 @@ std::string_view contentTypeFor(std::string_view relativePath) {
 }
 
 std::string readFrontendFile(const std::string& relativePath) {
-    return readFileInside(frontendRoot, relativePath);
+    // The frontend is tens of kilobytes: the bound only stops a tree of large
+    // files from taking memory without end.
+    static FileCache frontendFiles(8 * 1024 * 1024, 1024 * 1024);
+    std::optional<FileInside> file = FileInside::open(frontendRoot, relativePath);
+    return file ? frontendFiles.bytesOf(*file) : std::string();
 }
 
 Reply handleStaticFile(const std::string& path) {

@@ -14,6 +14,7 @@ Reply handleStaticFile(const std::string& path);
 
 // The bytes of frontendRoot + relativePath, or "" when it is no regular file or
 // its resolved location (links followed) lies outside the resolved frontendRoot.
+// Checked on every call; the bytes come from memory while the file is unchanged.
 std::string readFrontendFile(const std::string& relativePath);
 
 // The file a request path names, relative to the frontend root, or nothing

@@ -2,7 +2,10 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <tuple>
 
+#include "platform/file_read.h"
 #include "static/static_files.h"
 
 namespace {
@@ -27,7 +30,7 @@ TEST(StaticFiles, MapsRequestPathsInsideTheTreeOnly) {
     for (const auto& [path, relative] : paths) EXPECT_EQ(frontendRelativePath(path), relative) << path;
 }
 
-TEST(StaticFiles, ServesOnlyRegularFilesThatResolveInsideTheFrontend) {
+TEST(StaticFiles, ServesOnlyRegularFilesThatResolveInsideTheFrontendAsTheyAreNow) {
     const std::string top = mkdtemp(std::string("/tmp/fingerbridge-static-XXXXXX").data());
     ASSERT_EQ(std::system(("cd " + top + " && mkdir -p frontend/biometric && cd frontend/biometric && for f in a"
                            " console com10 ../b ../../out; do echo >$f; done && : >empty && ln -s a in"
@@ -36,6 +39,18 @@ TEST(StaticFiles, ServesOnlyRegularFilesThatResolveInsideTheFrontend) {
     std::filesystem::current_path(top + "/frontend");  // whose ../frontend/ is itself
     for (auto path : {"/a", "/in", "/../b", "/console", "/com10"}) EXPECT_EQ(handleStaticFile(path).body, "\n") << path;
     for (auto path : {"/out", "/fifo", "/.", "/empty"}) EXPECT_EQ(handleStaticFile(path).body, "404 Not Found") << path;
+    EXPECT_FALSE(FileInside::open("../frontend/", "../out"));  // the file layer refuses a name climbing out too
+    // Each step changes one of: the time by a nanosecond, the size, the file (renamed over it).
+    const auto time = std::filesystem::file_time_type::clock::now() - std::chrono::hours(1);
+    const std::chrono::nanoseconds tick(1);
+    const std::tuple<std::string, std::chrono::nanoseconds, bool> steps[] = {
+        {"one", {}, false}, {"two", tick, false}, {"three", tick, false}, {"four!", tick, true}};
+    for (const auto& [text, shift, renamed] : steps) {
+        std::ofstream(renamed ? "b" : "biometric/a") << text;  // in place, the file stays the same
+        if (renamed) std::filesystem::rename("b", "biometric/a");
+        std::filesystem::last_write_time("biometric/a", time + shift);
+        EXPECT_EQ(handleStaticFile("/a").body, text);
+    }
     std::filesystem::current_path(before);
     std::filesystem::remove_all(top);
 }
