@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
+#include <cstring>
 #include <utility>
 #include <vector>
 
@@ -58,4 +60,13 @@ inline double percentile(std::vector<double> scores, double share) {
     std::sort(scores.begin(), scores.end());
     const auto at = static_cast<std::size_t>(std::clamp(share, 0.0, 1.0) * double(scores.size() - 1));
     return scores[at];
+}
+
+// The whole number after the argument `name` (at least 1), or fallback: the
+// benches' --fingers and --impressions.
+inline int argument(int argc, char** argv, const char* name, int fallback) {
+    for (int i = 1; i + 1 < argc; ++i) {
+        if (std::strcmp(argv[i], name) == 0) return std::max(1, std::atoi(argv[i + 1]));
+    }
+    return fallback;
 }

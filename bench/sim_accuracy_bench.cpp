@@ -32,13 +32,6 @@ double millisecondsSince(Clock::time_point start) {
     return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
 }
 
-int argument(int argc, char** argv, const char* name, int fallback) {
-    for (int i = 1; i + 1 < argc; ++i) {
-        if (std::strcmp(argv[i], name) == 0) return std::max(1, std::atoi(argv[i + 1]));
-    }
-    return fallback;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {

@@ -238,13 +238,6 @@ std::vector<double> identify(Judge& judge, const std::vector<FpPrint*>& gallery,
     return scores;
 }
 
-int argument(int argc, char** argv, const char* name, int fallback) {
-    for (int i = 1; i + 1 < argc; ++i) {
-        if (std::strcmp(argv[i], name) == 0) return std::max(1, std::atoi(argv[i + 1]));
-    }
-    return fallback;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
