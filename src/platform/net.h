@@ -81,12 +81,12 @@ long receiveWithin(Socket socket, char* buffer, std::size_t capacity, Deadline d
 bool sendAll(Socket socket, const char* data, std::size_t length);
 
 // Writes head then body as one stream, without joining them first (one gather
-// send when the peer keeps up), then ends the sending side as shutdownSend
-// does, sent or not; where the system allows, the last bytes and the end
-// travel in one segment. Returns false when the peer has gone, a send fails or
-// the whole has not left by the deadline; never raises a signal.
-bool sendAllAndEnd(Socket socket, std::string_view head, std::string_view body, Deadline deadline,
-                   const BeforeWaiting& beforeWaiting = {});
+// send when the peer keeps up). Returns false when the peer has gone, a send
+// fails or the whole has not left by the deadline; never raises a signal.
+// Where the system allows, the last bytes wait for the shutdownSend that is to
+// follow at once, so that they and the end travel in one segment.
+bool sendAll(Socket socket, std::string_view head, std::string_view body, Deadline deadline,
+             const BeforeWaiting& beforeWaiting = {});
 
 // Ends the sending side (SD_SEND / SHUT_WR).
 void shutdownSend(Socket socket);

@@ -126,10 +126,8 @@ bool sendAll(Socket socket, const char* data, std::size_t length) {
     return true;
 }
 
-namespace {
-
-bool sendParts(Socket socket, std::string_view head, std::string_view body, Deadline deadline,
-               const BeforeWaiting& beforeWaiting) {
+bool sendAll(Socket socket, std::string_view head, std::string_view body, Deadline deadline,
+             const BeforeWaiting& beforeWaiting) {
     iovec parts[2] = {{const_cast<char*>(head.data()), head.size()},
                       {const_cast<char*>(body.data()), body.size()}};
     msghdr message{};
@@ -162,15 +160,6 @@ bool sendParts(Socket socket, std::string_view head, std::string_view body, Dead
         }
     }
     return true;
-}
-
-}  // namespace
-
-bool sendAllAndEnd(Socket socket, std::string_view head, std::string_view body, Deadline deadline,
-                   const BeforeWaiting& beforeWaiting) {
-    const bool sent = sendParts(socket, head, body, deadline, beforeWaiting);
-    shutdownSend(socket);
-    return sent;
 }
 
 void shutdownSend(Socket socket) { ::shutdown(fd(socket), SHUT_WR); }

@@ -121,10 +121,8 @@ bool sendAll(Socket socket, const char* data, std::size_t length) {
     return true;
 }
 
-namespace {
-
-bool sendParts(Socket socket, std::string_view head, std::string_view body, Deadline deadline,
-               const BeforeWaiting& beforeWaiting) {
+bool sendAll(Socket socket, std::string_view head, std::string_view body, Deadline deadline,
+             const BeforeWaiting& beforeWaiting) {
     // A blocking send waits until all is taken, however long the peer takes:
     // non-blocking, a send takes what fits and select waits for room until the deadline.
     u_long nonBlocking = 1;
@@ -154,15 +152,6 @@ bool sendParts(Socket socket, std::string_view head, std::string_view body, Dead
         }
     }
     return true;
-}
-
-}  // namespace
-
-bool sendAllAndEnd(Socket socket, std::string_view head, std::string_view body, Deadline deadline,
-                   const BeforeWaiting& beforeWaiting) {
-    const bool sent = sendParts(socket, head, body, deadline, beforeWaiting);
-    shutdownSend(socket);
-    return sent;
 }
 
 void shutdownSend(Socket socket) { ::shutdown(handle(socket), SD_SEND); }

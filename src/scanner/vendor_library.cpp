@@ -23,10 +23,13 @@ void bindOrdinal(LibraryHandle library, unsigned ordinal, Function& member, std:
 
 std::string loadFailure(const std::string& fileName, std::uint32_t error) {
     const std::string found = findLibraryFile(fileName);
-    std::string start(4096, '\0');
-    std::ifstream file(found, std::ios::binary);
-    file.read(start.data(), static_cast<std::streamsize>(start.size()));
-    start.resize(static_cast<std::size_t>(file.gcount()));
+    std::string start;
+    if (!found.empty()) {
+        start.resize(4096);
+        std::ifstream file(found, std::ios::binary);
+        file.read(start.data(), static_cast<std::streamsize>(start.size()));
+        start.resize(static_cast<std::size_t>(file.gcount()));
+    }
     return describeLoadFailure(error, found, peImageBits(start), static_cast<int>(sizeof(void*) * 8));
 }
 

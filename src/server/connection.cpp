@@ -48,23 +48,24 @@ void ConnectionHandler(Services& services, Socket socket, const ConnectionLimits
     // Served as soon as it is accepted, so the deadlines count from here.
     const Clock::time_point accepted = Clock::now();
     const Clock::time_point requestDeadline = accepted + limits.requestDeadline;
-    bool ended = false;
+    bool shutDown = false;
     try {
         std::optional<RequestAssembler> request = receiveRequest(
             socket, std::min(accepted + limits.headerDeadline, requestDeadline), requestDeadline, beforeWaiting);
         if (request) {
             ReplyBytes reply = respond(services, request->text());
             if (!reply.head.empty()) {
-                ended = true;
-                if (sendAllAndEnd(socket, reply.head, reply.body, Clock::now() + limits.sendDeadline, beforeWaiting) &&
-                    reply.drainUnreadInput) {
-                    discardUnreadInput(socket, requestDeadline, beforeWaiting);
-                }
+                const bool sent =
+                    sendAll(socket, reply.head, reply.body, Clock::now() + limits.sendDeadline, beforeWaiting);
+                // At once: the reply's last bytes wait for it, to go out with the end (see sendAll).
+                shutdownSend(socket);
+                shutDown = true;
+                if (sent && reply.drainUnreadInput) discardUnreadInput(socket, requestDeadline, beforeWaiting);
             }
         }
     } catch (...) {
         // One request's failure ends only its own connection.
     }
-    if (!ended) shutdownSend(socket);
+    if (!shutDown) shutdownSend(socket);
     closeSocket(socket);
 }
