@@ -26,8 +26,3 @@ std::string FileCache::bytesOf(FileInside& file) {
     files_[identity] = {version, bytes};
     return *bytes;
 }
-
-std::size_t FileCache::keptBytes() const {
-    std::lock_guard lock(mutex_);
-    return keptBytes_;
-}

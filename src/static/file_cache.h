@@ -24,9 +24,6 @@ public:
     // (and kept, when they fit, in place of older versions and other files).
     std::string bytesOf(FileInside& file);
 
-    // Bytes kept now.
-    std::size_t keptBytes() const;
-
 private:
     struct Kept {
         FileVersion version;
@@ -35,7 +32,7 @@ private:
 
     const std::size_t maxBytes_;
     const std::size_t maxFileBytes_;
-    mutable std::mutex mutex_;
+    std::mutex mutex_;
     std::map<std::pair<std::uint64_t, std::uint64_t>, Kept> files_;  // by volume and index
     std::size_t keptBytes_ = 0;
 };
