@@ -17,10 +17,10 @@ constexpr std::string_view invalidFingerBody =
 constexpr std::string_view invalidIndexBody =
     "{\"success\": false, \"message\": \"Invalid finger index.\"}";
 
-std::string replyBodyForFinger(const std::string& path) {
+std::string replyBodyForFinger(std::string_view path) {
     std::size_t query = path.find(fingerQuery);
-    if (query == std::string::npos) return std::string(missingFingerBody);
-    FingerNumber finger = readFingerNumber(std::string_view(path).substr(query + fingerQuery.size()));
+    if (query == std::string_view::npos) return std::string(missingFingerBody);
+    FingerNumber finger = readFingerNumber(path.substr(query + fingerQuery.size()));
     if (finger.reading == FingerReading::noDigits) return std::string(invalidFingerBody);
     if (finger.reading == FingerReading::outOfRange || finger.value < 1 ||
         finger.value > static_cast<std::int32_t>(DemoTemplates.size())) {
@@ -31,7 +31,7 @@ std::string replyBodyForFinger(const std::string& path) {
            DemoTemplates[static_cast<std::size_t>(finger.value - 1)] + "\"}";
 }
 
-bool anyDemoTemplatePosted(const std::string& body) {
+bool anyDemoTemplatePosted(std::string_view body) {
     std::vector<std::string> candidates = extractTemplateValues(body);
     return std::any_of(candidates.begin(), candidates.end(), [](const std::string& candidate) {
         return std::find(DemoTemplates.begin(), DemoTemplates.end(), candidate) != DemoTemplates.end();
@@ -40,12 +40,12 @@ bool anyDemoTemplatePosted(const std::string& body) {
 
 }  // namespace
 
-Reply handleDemoScanSingle(Console& console, const std::string& path) {
+Reply handleDemoScanSingle(Console& console, std::string_view path) {
     console.out("--- Handling /api/demoscan/single ---");
     return jsonReply(replyBodyForFinger(path));
 }
 
-Reply handleDemoVerifyWithTemplate(Console& console, const std::string& body) {
+Reply handleDemoVerifyWithTemplate(Console& console, std::string_view body) {
     console.out("--- Handling /demoverify_with_template POST ---");
     if (countTemplateFields(body) > maxTemplatesPerVerification) return jsonReply(std::string(tooManyTemplatesBody));
     return jsonReply(std::string(verificationBody(anyDemoTemplatePosted(body))));

@@ -13,50 +13,53 @@ inline constexpr std::size_t readChunkSize = 8192;
 inline constexpr std::size_t maxHeaderBytes = 64 * 1024;
 inline constexpr std::int64_t maxContentLength = 1024 * 1024;
 
-// The request line's first two space-separated fields, cut from the whole text.
-struct RequestLine {
-    std::string method;
-    std::string path;
+enum class RequestState { needMore, complete, tooLarge };
+
+// One header line after the request line: the name up to the first ':', the
+// value after it trimmed of spaces and tabs.
+struct Header {
+    std::string_view name;
+    std::string_view value;
 };
 
-// Method: the text before the first space (all of it when there is none).
-// Path: the text between the first and second space, "/" when either is missing.
-RequestLine cutRequestLine(std::string_view text);
+// A request text cut once, every piece a view into it.
+struct Request {
+    // Whole once the header block and the declared body are in; too large once
+    // the header block passes maxHeaderBytes or the declared length passes
+    // maxContentLength (a negative length counts as none).
+    RequestState state = RequestState::needMore;
+    // From the whole text, not only its first line: the bytes before the first
+    // space (all of them when there is none), and those between the first and
+    // the second space ("/" when either is missing).
+    std::string_view method;
+    std::string_view path = "/";
+    // Before the first "\r\n\r\n" and after it; both empty when there is none.
+    std::string_view headerBlock;
+    std::vector<Header> headers;
+    std::string_view body;
 
+    // The values of every header named `name` in any ASCII case, in order.
+    std::vector<std::string_view> values(std::string_view name) const;
+};
 
-// The declared "Content-Length: " value read like strtol in base 10: leading
-// white space, optional sign, digits up to the first non-digit. No digits gives
-// 0; values beyond the 64-bit range saturate.
-std::int64_t parseContentLength(std::string_view headerBlock);
+// Cuts a request text with one search for the end of its header block.
+Request parseRequest(std::string_view text);
 
 // The value after the first "<name>: " in the block, up to the line end,
-// trimmed of spaces and tabs; empty when absent.
+// trimmed of spaces and tabs; empty when absent. Exact bytes anywhere, even
+// inside a longer name: pages and clients rely on it, and the reply table pins it.
 std::string getHeaderValue(std::string_view headerBlock, std::string_view name);
 
-// The values of every header line named `name` (matched ignoring ASCII case at
-// the start of a line after the request line), trimmed of spaces and tabs, in order.
-std::vector<std::string_view> headerValues(std::string_view headerBlock, std::string_view name);
+// The value after the first "Content-Length: " (exact bytes anywhere, as above:
+// clients rely on it) read like strtol in base 10: leading white space, an
+// optional sign, digits up to the first non-digit. No digits gives 0; values
+// beyond the 64-bit range saturate.
+std::int64_t exactContentLength(std::string_view headerBlock);
 
 bool equalsIgnoringCase(std::string_view a, std::string_view b);
 
-std::string_view trimmedOfSpacesAndTabs(std::string_view text);
-
-enum class RequestState { needMore, complete, tooLarge };
-
-// A request text cut at its first "\r\n\r\n" (one search): the header block
-// before it and the body after it, both empty when there is none, and what
-// the text is so far: whole once the header block and the declared body are
-// in; too large once the header block passes maxHeaderBytes or the declared
-// length passes maxContentLength (a negative length counts as none).
-struct RequestParts {
-    std::string_view headerBlock;
-    std::string_view body;
-    RequestState state;
-};
-RequestParts cutRequest(std::string_view text);
-
-// Collects a request's bytes as they arrive and says when it is whole; the
-// same verdict as cutRequest, without searching the whole text again.
+// Collects a request's bytes as they arrive and says when it is whole: the
+// verdict parseRequest gives, with only the new bytes searched each time.
 class RequestAssembler {
 public:
     void append(const char* bytes, std::size_t count);

@@ -3,7 +3,9 @@
 // given folder. On Windows the file is opened with full sharing (read, write,
 // delete), so an editor holding it open does not stop a read.
 
+#include <chrono>
 #include <cstdint>
+#include <mutex>
 #include <optional>
 #include <string>
 
@@ -18,6 +20,26 @@ struct FileVersion {
     bool operator==(const FileVersion&) const = default;
 };
 
+// A folder that files are read from, named relative to the working directory
+// or absolute, with its resolved location (links followed) kept between reads
+// where the platform looks it up: for a second, and looked up again at once
+// when a file seems to lie outside, so a moved folder or a new working
+// directory never refuses a file that lies inside.
+class Folder {
+public:
+    explicit Folder(std::string path) : path_(std::move(path)) {}
+    const std::string& path() const { return path_; }
+
+private:
+    friend class FileInside;
+    bool contains(const std::string& location);
+
+    const std::string path_;
+    std::mutex mutex_;
+    std::string resolved_;
+    std::chrono::steady_clock::time_point resolvedAt_;
+};
+
 // A file opened for reading that passed the checks below; closed when dropped.
 class FileInside {
 public:
@@ -25,7 +47,7 @@ public:
     // resolved location (links followed) is inside the resolved folder; nothing
     // otherwise (missing, a directory, a device or FIFO, refused by the file
     // system, outside). Never waits for a device or a FIFO's writer.
-    static std::optional<FileInside> open(const std::string& folder, const std::string& name);
+    static std::optional<FileInside> open(Folder& folder, const std::string& name);
 
     FileInside(FileInside&& other) noexcept : handle_(other.handle_), version_(other.version_) { other.handle_ = none; }
     FileInside& operator=(FileInside&&) = delete;

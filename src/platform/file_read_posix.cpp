@@ -86,32 +86,21 @@ bool liesUnder(std::string_view target, std::string_view root) {
     return !root.empty() && target.size() > root.size() && target.starts_with(root) && target[root.size()] == '/';
 }
 
-// The folder's resolved location, kept for a second: a file found outside it
-// has the folder resolved again at once, so a moved folder or a new working
-// directory never refuses a file that lies inside.
-bool insideFolder(std::string_view target, const std::string& folder) {
-    if (target.empty()) return false;
-    using Clock = std::chrono::steady_clock;
-    static std::mutex mutex;
-    static std::string keptFolder;
-    static std::string keptRoot;
-    static Clock::time_point resolvedAt;
-    std::lock_guard lock(mutex);
-    const Clock::time_point now = Clock::now();
-    if (keptFolder == folder && now - resolvedAt < std::chrono::seconds(1) && liesUnder(target, keptRoot)) {
-        return true;
-    }
-    keptFolder = folder;
-    keptRoot = resolved(folder);
-    resolvedAt = now;
-    return liesUnder(target, keptRoot);
-}
-
 }  // namespace
 
-std::optional<FileInside> FileInside::open(const std::string& folder, const std::string& name) {
+bool Folder::contains(const std::string& location) {
+    if (location.empty()) return false;
+    std::lock_guard lock(mutex_);
+    const auto now = std::chrono::steady_clock::now();
+    if (now - resolvedAt_ < std::chrono::seconds(1) && liesUnder(location, resolved_)) return true;
+    resolved_ = resolved(path_);
+    resolvedAt_ = now;
+    return liesUnder(location, resolved_);
+}
+
+std::optional<FileInside> FileInside::open(Folder& folder, const std::string& name) {
     // Without O_NONBLOCK, opening a FIFO that has no writer waits for one.
-    const std::string path = folder + name;
+    const std::string path = folder.path() + name;
     int fd = openWithoutLinks(path, name);
     const bool linkFree = fd >= 0;
     if (!linkFree) fd = ::open(path.c_str(), openFlags);
@@ -119,7 +108,7 @@ std::optional<FileInside> FileInside::open(const std::string& folder, const std:
     struct stat opened{};
     // A regular file, still linked (a deleted one has no location), lying under the folder.
     const bool servable = ::fstat(fd, &opened) == 0 && S_ISREG(opened.st_mode) && opened.st_nlink > 0 &&
-                          (linkFree || insideFolder(locationOf(fd, path, opened), folder));
+                          (linkFree || folder.contains(locationOf(fd, path, opened)));
     if (!servable) {
         ::close(fd);
         return std::nullopt;

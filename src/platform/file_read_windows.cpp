@@ -24,13 +24,14 @@ std::wstring finalPath(HANDLE handle) {
 
 }  // namespace
 
-std::optional<FileInside> FileInside::open(const std::string& folder, const std::string& name) {
+std::optional<FileInside> FileInside::open(Folder& folder, const std::string& name) {
+    // The folder is looked up on every open: a handle to it tells where it is now.
     // Only a handle opened with backup semantics can stand for a folder.
-    HANDLE root = openShared(folder, FILE_FLAG_BACKUP_SEMANTICS);
+    HANDLE root = openShared(folder.path(), FILE_FLAG_BACKUP_SEMANTICS);
     if (root == INVALID_HANDLE_VALUE) return std::nullopt;
     const std::wstring rootPath = finalPath(root);
     CloseHandle(root);
-    HANDLE file = openShared(folder + name, FILE_ATTRIBUTE_NORMAL);
+    HANDLE file = openShared(folder.path() + name, FILE_ATTRIBUTE_NORMAL);
     if (file == INVALID_HANDLE_VALUE) return std::nullopt;
     // A console, pipe or printer is no disk file, and a read of one may wait for ever.
     BY_HANDLE_FILE_INFORMATION info{};

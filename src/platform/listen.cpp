@@ -7,6 +7,7 @@ ListenResult failure(const char* step, int code) {
     ListenResult result;
     result.failedStep = step;
     result.errorCode = code;
+    result.addressUnavailable = code == familyUnsupportedError || code == addressNotAvailableError;
     return result;
 }
 
@@ -15,7 +16,7 @@ ListenResult failure(const char* step, int code) {
 ListenResult listenOn(const std::string& host, const std::string& service) {
     addrinfo hints{};
     hints.ai_flags = AI_PASSIVE;
-    hints.ai_family = AF_INET;
+    hints.ai_family = host.find(':') == std::string::npos ? AF_INET : AF_INET6;
     hints.ai_socktype = SOCK_STREAM;
     hints.ai_protocol = IPPROTO_TCP;
     addrinfo* found = nullptr;

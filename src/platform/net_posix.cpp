@@ -5,10 +5,10 @@
 #include <climits>
 #include <csignal>
 #include <cerrno>
+#include <fcntl.h>
 #include <netinet/tcp.h>
 #include <poll.h>
 #include <sys/resource.h>
-#include <sys/time.h>
 #include <sys/uio.h>
 #include <unistd.h>
 
@@ -48,6 +48,7 @@ void prepareListener(NativeSocket listener) {
     // without this a restart could not bind the port for a minute.
     int on = 1;
     setsockopt(listener, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
+    fcntl(listener, F_SETFL, fcntl(listener, F_GETFL) | O_NONBLOCK);
 #ifdef TCP_DEFER_ACCEPT
     // Linux: hand over connections once their first bytes are in, so a
     // connection thread starts with a request to read instead of a wait.
@@ -62,47 +63,29 @@ std::size_t openFileLimit() {
     return static_cast<std::size_t>(limit.rlim_cur);
 }
 
-int localPort(Socket socket) {
-    sockaddr_in address{};
-    socklen_t length = sizeof address;
-    if (getsockname(fd(socket), reinterpret_cast<sockaddr*>(&address), &length) != 0) return -1;
-    return ntohs(address.sin_port);
-}
-
-void setAcceptWait(Socket listener, std::chrono::milliseconds wait) {
-    // Linux bounds accept by the receive time-out.
-    timeval timeout{};
-    timeout.tv_sec = static_cast<time_t>(wait.count() / 1000);
-    timeout.tv_usec = static_cast<suseconds_t>(wait.count() % 1000 * 1000);
-    setsockopt(fd(listener), SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof timeout);
+std::uint32_t waitForConnections(std::span<const Socket> listeners) {
+    pollfd entries[32];
+    const std::size_t count = std::min<std::size_t>(listeners.size(), 32);
+    for (std::size_t i = 0; i < count; ++i) entries[i] = {fd(listeners[i]), POLLIN, 0};
+    while (::poll(entries, count, -1) < 0) {
+        if (errno != EINTR) return 0;
+    }
+    std::uint32_t ready = 0;
+    for (std::size_t i = 0; i < count; ++i) {
+        if (entries[i].revents != 0) ready |= std::uint32_t{1} << i;
+    }
+    return ready;
 }
 
 Accepted acceptConnection(Socket listener) {
+    // Linux hands the connection over blocking, whatever the listener's mode.
     int connection = ::accept(fd(listener), nullptr, nullptr);
     if (connection >= 0) return {static_cast<Socket>(connection)};
     const int error = errno;
-    return {invalidSocket, error == EAGAIN || error == EWOULDBLOCK, error};
+    return {invalidSocket, error == EAGAIN || error == EWOULDBLOCK || error == EINTR, error};
 }
 
-void setIoTimeout(Socket socket, int seconds) {
-    timeval timeout{};
-    timeout.tv_sec = seconds;
-    setsockopt(fd(socket), SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof timeout);
-    setsockopt(fd(socket), SOL_SOCKET, SO_SNDTIMEO, &timeout, sizeof timeout);
-}
-
-bool waitReadable(Socket socket, Deadline deadline) { return waitFor(socket, POLLIN, deadline); }
-
-long receiveSome(Socket socket, char* buffer, std::size_t capacity) {
-    for (;;) {
-        ssize_t received = ::recv(fd(socket), buffer, capacity, 0);
-        if (received < 0 && errno == EINTR) continue;
-        return static_cast<long>(received);
-    }
-}
-
-long receiveWithin(Socket socket, char* buffer, std::size_t capacity, Deadline deadline,
-                   const BeforeWaiting& beforeWaiting) {
+long receiveWithin(Socket socket, char* buffer, std::size_t capacity, Deadline deadline) {
     for (;;) {
         if (std::chrono::steady_clock::now() >= deadline) return receiveTimedOut;
         // Bytes are mostly in already (TCP_DEFER_ACCEPT): read first, wait only when there are none.
@@ -110,24 +93,11 @@ long receiveWithin(Socket socket, char* buffer, std::size_t capacity, Deadline d
         if (received >= 0) return static_cast<long>(received);
         if (errno == EINTR) continue;
         if (errno != EAGAIN && errno != EWOULDBLOCK) return -1;
-        if (beforeWaiting) beforeWaiting();
         if (!waitFor(socket, POLLIN, deadline)) return receiveTimedOut;
     }
 }
 
-bool sendAll(Socket socket, const char* data, std::size_t length) {
-    while (length > 0) {
-        ssize_t sent = ::send(fd(socket), data, length, MSG_NOSIGNAL);
-        if (sent < 0 && errno == EINTR) continue;
-        if (sent <= 0) return false;
-        data += sent;
-        length -= static_cast<std::size_t>(sent);
-    }
-    return true;
-}
-
-bool sendAll(Socket socket, std::string_view head, std::string_view body, Deadline deadline,
-             const BeforeWaiting& beforeWaiting) {
+bool sendAll(Socket socket, std::string_view head, std::string_view body, Deadline deadline) {
     iovec parts[2] = {{const_cast<char*>(head.data()), head.size()},
                       {const_cast<char*>(body.data()), body.size()}};
     msghdr message{};
@@ -140,7 +110,6 @@ bool sendAll(Socket socket, std::string_view head, std::string_view body, Deadli
         ssize_t sent = ::sendmsg(fd(socket), &message, MSG_NOSIGNAL | MSG_DONTWAIT | MSG_MORE);
         if (sent < 0 && errno == EINTR) continue;
         if (sent < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
-            if (beforeWaiting) beforeWaiting();
             if (!waitFor(socket, POLLOUT, deadline)) return false;
             continue;
         }
@@ -161,6 +130,9 @@ bool sendAll(Socket socket, std::string_view head, std::string_view body, Deadli
     }
     return true;
 }
+
+// Linux wakes a poll waiting on the socket; the peer is told nothing yet.
+void stopReceiving(Socket socket) { ::shutdown(fd(socket), SHUT_RD); }
 
 void shutdownSend(Socket socket) { ::shutdown(fd(socket), SHUT_WR); }
 

@@ -47,82 +47,44 @@ int startNetwork() {
 std::size_t openFileLimit() { return SIZE_MAX; }
 
 // No SO_REUSEADDR here: on Windows it would let another process take the port.
-void prepareListener(NativeSocket) {}
-
-int localPort(Socket socket) {
-    sockaddr_in address{};
-    int length = sizeof address;
-    if (getsockname(handle(socket), reinterpret_cast<sockaddr*>(&address), &length) != 0) return -1;
-    return ntohs(address.sin_port);
+void prepareListener(NativeSocket listener) {
+    // A connection reset between select and accept must not leave accept blocked.
+    u_long nonBlocking = 1;
+    ioctlsocket(listener, FIONBIO, &nonBlocking);
 }
 
-void setAcceptWait(Socket listener, std::chrono::milliseconds wait) {
-    // accept ignores it here; acceptConnection reads it back as its wait.
-    DWORD milliseconds = static_cast<DWORD>(wait.count());
-    setsockopt(handle(listener), SOL_SOCKET, SO_RCVTIMEO, reinterpret_cast<const char*>(&milliseconds),
-               sizeof milliseconds);
-    // A connection reset between select and accept must not leave accept
-    // blocked past the wait.
-    u_long nonBlocking = 1;
-    ioctlsocket(handle(listener), FIONBIO, &nonBlocking);
+std::uint32_t waitForConnections(std::span<const Socket> listeners) {
+    fd_set set;
+    FD_ZERO(&set);
+    const std::size_t count = std::min<std::size_t>(listeners.size(), 32);
+    for (std::size_t i = 0; i < count; ++i) FD_SET(handle(listeners[i]), &set);
+    if (::select(0, &set, nullptr, nullptr, nullptr) <= 0) return 0;
+    std::uint32_t ready = 0;
+    for (std::size_t i = 0; i < count; ++i) {
+        if (FD_ISSET(handle(listeners[i]), &set)) ready |= std::uint32_t{1} << i;
+    }
+    return ready;
 }
 
 Accepted acceptConnection(Socket listener) {
-    DWORD milliseconds = 0;
-    int size = sizeof milliseconds;
-    getsockopt(handle(listener), SOL_SOCKET, SO_RCVTIMEO, reinterpret_cast<char*>(&milliseconds), &size);
-    const auto wait = milliseconds > 0 ? std::chrono::milliseconds(milliseconds) : std::chrono::hours(24 * 365);
-    const Deadline deadline = std::chrono::steady_clock::now() + wait;
-    for (;;) {
-        SOCKET connection = ::accept(handle(listener), nullptr, nullptr);
-        if (connection != INVALID_SOCKET) {
-            // It inherits the listener's mode; the connection code expects a blocking socket.
-            u_long blocking = 0;
-            ioctlsocket(connection, FIONBIO, &blocking);
-            return {static_cast<Socket>(connection)};
-        }
+    SOCKET connection = ::accept(handle(listener), nullptr, nullptr);
+    if (connection == INVALID_SOCKET) {
         const int error = WSAGetLastError();
-        if (error != WSAEWOULDBLOCK) return {invalidSocket, false, error};
-        if (!waitFor(listener, false, deadline)) return {invalidSocket, true, 0};
+        return {invalidSocket, error == WSAEWOULDBLOCK, error};
     }
+    // It inherits the listener's mode; the connection code expects a blocking socket.
+    u_long blocking = 0;
+    ioctlsocket(connection, FIONBIO, &blocking);
+    return {static_cast<Socket>(connection)};
 }
 
-void setIoTimeout(Socket socket, int seconds) {
-    DWORD milliseconds = static_cast<DWORD>(seconds) * 1000;
-    const char* value = reinterpret_cast<const char*>(&milliseconds);
-    setsockopt(handle(socket), SOL_SOCKET, SO_RCVTIMEO, value, sizeof milliseconds);
-    setsockopt(handle(socket), SOL_SOCKET, SO_SNDTIMEO, value, sizeof milliseconds);
-}
-
-bool waitReadable(Socket socket, Deadline deadline) { return waitFor(socket, false, deadline); }
-
-long receiveSome(Socket socket, char* buffer, std::size_t capacity) {
+long receiveWithin(Socket socket, char* buffer, std::size_t capacity, Deadline deadline) {
+    if (std::chrono::steady_clock::now() >= deadline) return receiveTimedOut;
+    if (!readyNow(socket) && !waitFor(socket, false, deadline)) return receiveTimedOut;
     return ::recv(handle(socket), buffer, static_cast<int>(capacity), 0);
 }
 
-long receiveWithin(Socket socket, char* buffer, std::size_t capacity, Deadline deadline,
-                   const BeforeWaiting& beforeWaiting) {
-    if (std::chrono::steady_clock::now() >= deadline) return receiveTimedOut;
-    if (!readyNow(socket)) {
-        if (beforeWaiting) beforeWaiting();
-        if (!waitFor(socket, false, deadline)) return receiveTimedOut;
-    }
-    return receiveSome(socket, buffer, capacity);
-}
-
-bool sendAll(Socket socket, const char* data, std::size_t length) {
-    while (length > 0) {
-        int chunk = length > 0x40000000 ? 0x40000000 : static_cast<int>(length);
-        int sent = ::send(handle(socket), data, chunk, 0);
-        if (sent == SOCKET_ERROR || sent == 0) return false;
-        data += sent;
-        length -= static_cast<std::size_t>(sent);
-    }
-    return true;
-}
-
-bool sendAll(Socket socket, std::string_view head, std::string_view body, Deadline deadline,
-             const BeforeWaiting& beforeWaiting) {
+bool sendAll(Socket socket, std::string_view head, std::string_view body, Deadline deadline) {
     // A blocking send waits until all is taken, however long the peer takes:
     // non-blocking, a send takes what fits and select waits for room until the deadline.
     u_long nonBlocking = 1;
@@ -139,7 +101,6 @@ bool sendAll(Socket socket, std::string_view head, std::string_view body, Deadli
         DWORD sent = 0;
         if (WSASend(handle(socket), buffers, count, &sent, 0, nullptr, nullptr) != 0) {
             if (WSAGetLastError() != WSAEWOULDBLOCK) return false;
-            if (beforeWaiting) beforeWaiting();
             if (!waitFor(socket, true, deadline)) return false;
             continue;
         }
@@ -153,6 +114,9 @@ bool sendAll(Socket socket, std::string_view head, std::string_view body, Deadli
     }
     return true;
 }
+
+// A select waiting on the socket finds it readable, and the read then ends.
+void stopReceiving(Socket socket) { ::shutdown(handle(socket), SD_RECEIVE); }
 
 void shutdownSend(Socket socket) { ::shutdown(handle(socket), SD_SEND); }
 

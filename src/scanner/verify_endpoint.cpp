@@ -18,7 +18,7 @@ bool liveFingerMatches(const ScannerLibrary& library, std::string& templateBytes
     return status == scannerSuccess && matched != 0;
 }
 
-bool anyTemplateMatches(const ScannerLibrary& library, Console& console, const std::string& body) {
+bool anyTemplateMatches(const ScannerLibrary& library, Console& console, std::string_view body) {
     for (const std::string& text : extractTemplateValues(body)) {
         if (text.empty()) continue;
         std::string bytes;
@@ -36,7 +36,7 @@ bool anyTemplateMatches(const ScannerLibrary& library, Console& console, const s
 
 }  // namespace
 
-Reply handleVerifyWithTemplate(Scanner& scanner, Console& console, const std::string& body) {
+Reply handleVerifyWithTemplate(Scanner& scanner, Console& console, std::string_view body) {
     console.out("--- Handling /verify_with_template POST (four fingers) ---");
     if (countTemplateFields(body) > maxTemplatesPerVerification) return jsonReply(std::string(tooManyTemplatesBody));
     std::lock_guard lock(scanner.lock);

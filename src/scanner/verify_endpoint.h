@@ -1,6 +1,6 @@
 #pragma once
 
-#include <string>
+#include <string_view>
 
 #include "http/reply.h"
 #include "platform/console.h"
@@ -8,4 +8,4 @@
 
 // POST /verify_with_template: verifies a live finger against the posted
 // templates, one after another and holding the scanner, until one matches.
-Reply handleVerifyWithTemplate(Scanner& scanner, Console& console, const std::string& body);
+Reply handleVerifyWithTemplate(Scanner& scanner, Console& console, std::string_view body);

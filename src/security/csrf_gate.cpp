@@ -1,5 +1,6 @@
 #include "security/csrf_gate.h"
 
+#include "encoding/console_text.h"
 #include "http/request.h"
 
 namespace {
@@ -20,13 +21,12 @@ Reply handleConfig(CsrfTokenStore& tokens, Console& console) {
     return jsonReply("{\"csrfToken\": \"" + generateCsrfToken(tokens, console) + "\"}");
 }
 
-std::optional<Reply> checkCsrfToken(CsrfTokenStore& tokens, Console& console, const std::string& path,
-                                    std::string_view headerBlock) {
-    std::string token = getHeaderValue(headerBlock, tokenHeaderName);
+std::optional<Reply> checkCsrfToken(CsrfTokenStore& tokens, Console& console, const Request& request) {
+    std::string token = getHeaderValue(request.headerBlock, tokenHeaderName);
     if (tokens.accept(token)) {
-        console.out("CSRF check PASSED for " + forConsole(path));
+        console.out("CSRF check PASSED for " + forConsole(request.path));
         return std::nullopt;
     }
-    console.err("CSRF check FAILED for " + forConsole(path) + " (Token: '" + forConsole(token) + "')");
+    console.err("CSRF check FAILED for " + forConsole(request.path) + " (Token: '" + forConsole(token) + "')");
     return Reply{status::forbidden, contentType::json, std::string(csrfFailureBody)};
 }

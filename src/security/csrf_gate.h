@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "http/reply.h"
+#include "http/request.h"
 #include "platform/console.h"
 #include "security/csrf_token_store.h"
 
@@ -17,5 +18,4 @@ Reply handleConfig(CsrfTokenStore& tokens, Console& console);
 
 // The gate on protected requests: nothing when the request's X-CSRF-Token is
 // live, else the 403 refusal to send instead of routing it. Prints its verdict.
-std::optional<Reply> checkCsrfToken(CsrfTokenStore& tokens, Console& console, const std::string& path,
-                                    std::string_view headerBlock);
+std::optional<Reply> checkCsrfToken(CsrfTokenStore& tokens, Console& console, const Request& request);

@@ -2,6 +2,7 @@
 
 #include <array>
 
+#include "encoding/console_text.h"
 #include "http/request.h"
 
 namespace {
@@ -35,16 +36,11 @@ bool isLoopbackHost(std::string_view hostValue) {
     return false;
 }
 
-std::optional<std::string> findForeignHost(std::string_view headerBlock) {
-    for (std::string_view value : headerValues(headerBlock, "Host")) {
-        if (!isLoopbackHost(value)) return std::string(value);
+std::optional<Reply> checkHost(Console& console, const Request& request) {
+    for (const Header& header : request.headers) {
+        if (!equalsIgnoringCase(header.name, "Host") || isLoopbackHost(header.value)) continue;
+        console.err("Host check FAILED for " + forConsole(request.path) + " (Host: '" + forConsole(header.value) + "')");
+        return Reply{status::forbidden, contentType::json, std::string(hostNotAllowedBody)};
     }
     return std::nullopt;
-}
-
-std::optional<Reply> checkHost(Console& console, const std::string& path, std::string_view headerBlock) {
-    std::optional<std::string> foreignHost = findForeignHost(headerBlock);
-    if (!foreignHost) return std::nullopt;
-    console.err("Host check FAILED for " + forConsole(path) + " (Host: '" + forConsole(*foreignHost) + "')");
-    return Reply{status::forbidden, contentType::json, std::string(hostNotAllowedBody)};
 }

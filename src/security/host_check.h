@@ -7,16 +7,13 @@
 #include <string_view>
 
 #include "http/reply.h"
+#include "http/request.h"
 #include "platform/console.h"
 
 // True for 127.0.0.1, localhost or [::1], with or without a port, in any case.
 bool isLoopbackHost(std::string_view hostValue);
 
-// The value of the first Host header (name matched case-insensitively at the
-// start of a header line) that names a host other than loopback, if any.
+// The gate before the token check: the 403 refusal to send when any Host
+// header names another host (and the failure line printed), else nothing.
 // Requests without a Host header pass.
-std::optional<std::string> findForeignHost(std::string_view headerBlock);
-
-// The gate before the token check: the 403 refusal to send when a Host header
-// names another host (and the failure line printed), else nothing.
-std::optional<Reply> checkHost(Console& console, const std::string& path, std::string_view headerBlock);
+std::optional<Reply> checkHost(Console& console, const Request& request);

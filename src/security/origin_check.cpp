@@ -2,13 +2,14 @@
 
 #include <algorithm>
 
+#include "encoding/console_text.h"
 #include "http/request.h"
 
 namespace {
 
 constexpr std::string_view originNotAllowedBody = "{\"success\": false, \"message\": \"Origin not allowed.\"}";
 // The service's own pages may always use it.
-constexpr std::string_view ownOrigins[] = {"http://127.0.0.1:8080", "http://localhost:8080"};
+constexpr std::string_view ownOrigins[] = {"http://127.0.0.1:8080", "http://localhost:8080", "http://[::1]:8080"};
 
 std::string_view trimmedOfSpaces(std::string_view text) {
     while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
@@ -21,7 +22,7 @@ bool allowed(const AllowedOrigins& origins, std::string_view origin) {
                                 std::ranges::find(ownOrigins, origin) != std::end(ownOrigins));
 }
 
-Reply refusal(Console& console, const std::string& path, std::string_view header, std::string_view value) {
+Reply refusal(Console& console, std::string_view path, std::string_view header, std::string_view value) {
     console.err("Origin check FAILED for " + forConsole(path) + " (" + std::string(header) + ": '" +
                 forConsole(value) + "')");
     return {status::forbidden, contentType::json, std::string(originNotAllowedBody)};
@@ -30,8 +31,9 @@ Reply refusal(Console& console, const std::string& path, std::string_view header
 }  // namespace
 
 std::variant<AllowedOrigins, std::string> parseAllowedOrigins(std::string_view value) {
-    if (std::ranges::any_of(value, [](char c) { return static_cast<unsigned char>(c) < 0x20 || c == 0x7F; })) {
-        return std::string("Invalid --origin value: it must not contain control characters.");
+    // It is printed in the banner and sent in headers: nothing a terminal or a header line could misread.
+    if (std::ranges::any_of(value, [](unsigned char c) { return c < 0x20 || c > 0x7E; })) {
+        return std::string("Invalid --origin value: it must be printable ASCII.");
     }
     AllowedOrigins origins{std::string(value), {}, value.find(',') != std::string_view::npos};
     if (!origins.isList) {
@@ -50,28 +52,27 @@ std::variant<AllowedOrigins, std::string> parseAllowedOrigins(std::string_view v
     return origins;
 }
 
-std::string_view replyOrigin(const AllowedOrigins& origins, std::string_view headerBlock) {
+std::string_view replyOrigin(const AllowedOrigins& origins, const Request& request) {
     if (!origins.isList) return origins.asGiven;
-    std::vector<std::string_view> requested = headerValues(headerBlock, "Origin");
+    std::vector<std::string_view> requested = request.values("Origin");
     if (!requested.empty() && std::ranges::find(origins.entries, requested.front()) != origins.entries.end()) {
         return requested.front();
     }
     return origins.entries.front();
 }
 
-std::optional<Reply> checkOrigin(const AllowedOrigins& origins, Console& console, const std::string& path,
-                                 std::string_view headerBlock) {
+std::optional<Reply> checkOrigin(const AllowedOrigins& origins, Console& console, const Request& request) {
     if (origins.asGiven == "*") return std::nullopt;
-    std::vector<std::string_view> requested = headerValues(headerBlock, "Origin");
+    std::vector<std::string_view> requested = request.values("Origin");
     if (requested.size() > 1 || (requested.size() == 1 && !allowed(origins, requested.front()))) {
-        return refusal(console, path, "Origin", requested.front());
+        return refusal(console, request.path, "Origin", requested.front());
     }
     if (requested.empty()) {
         // Browsers send no Origin on a cross-site GET that did not ask for CORS
         // (an image, a no-cors fetch), but they do say where it comes from.
-        std::vector<std::string_view> site = headerValues(headerBlock, "Sec-Fetch-Site");
+        std::vector<std::string_view> site = request.values("Sec-Fetch-Site");
         if (!site.empty() && site.front() != "same-origin" && site.front() != "none") {
-            return refusal(console, path, "Sec-Fetch-Site", site.front());
+            return refusal(console, request.path, "Sec-Fetch-Site", site.front());
         }
     }
     return std::nullopt;

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "http/reply.h"
+#include "http/request.h"
 #include "platform/console.h"
 
 struct AllowedOrigins {
@@ -23,11 +24,10 @@ std::variant<AllowedOrigins, std::string> parseAllowedOrigins(std::string_view v
 
 // The Access-Control-Allow-Origin value of the reply to a request: the setting
 // as given; for a list, the request's Origin when it is an entry, else the first entry.
-// The view lives as long as both the setting and the header block.
-std::string_view replyOrigin(const AllowedOrigins& origins, std::string_view headerBlock);
+// The view lives as long as both the setting and the request text.
+std::string_view replyOrigin(const AllowedOrigins& origins, const Request& request);
 
 // With a setting other than "*": the 403 refusal (and its line) of a request
 // whose Origin is not allowed, or that carries none but comes from another
 // site (Sec-Fetch-Site); else nothing.
-std::optional<Reply> checkOrigin(const AllowedOrigins& origins, Console& console, const std::string& path,
-                                 std::string_view headerBlock);
+std::optional<Reply> checkOrigin(const AllowedOrigins& origins, Console& console, const Request& request);

@@ -17,13 +17,12 @@ std::size_t connectionsTheDescriptorsAllow() {
 
 }  // namespace
 
-void runAcceptLoop(Services& services, Socket listener,
-                   const std::atomic<bool>& stopRequested, const ConnectionLimits& limits) {
+void runAcceptLoop(Services& services, const std::vector<Socket>& listeners, const std::atomic<bool>& stopRequested,
+                   const ConnectionLimits& limits) {
     ConnectionWorkers workers(
-        listener,
-        [&services, &limits](Socket connection, const BeforeWaiting& beforeWaiting) {
-            ConnectionHandler(services, connection, limits, beforeWaiting);
+        [&services, &limits](Socket connection, const std::function<bool()>& readingOver) {
+            ConnectionHandler(services, connection, limits, readingOver);
         },
         services.console, std::min(limits.maxConnections, connectionsTheDescriptorsAllow()));
-    workers.run(stopRequested);
+    workers.run(listeners, stopRequested);
 }

@@ -14,12 +14,12 @@ using Clock = std::chrono::steady_clock;
 // (both end the reading alike: what arrived is answered). Nothing at all when
 // the header block or the whole request misses its deadline.
 std::optional<RequestAssembler> receiveRequest(Socket socket, Clock::time_point headerDeadline,
-                                               Clock::time_point requestDeadline, const BeforeWaiting& beforeWaiting) {
+                                               Clock::time_point requestDeadline) {
     RequestAssembler request;
     char buffer[readChunkSize];
     while (request.state() == RequestState::needMore) {
         long received = receiveWithin(socket, buffer, sizeof buffer,
-                                      request.headerComplete() ? requestDeadline : headerDeadline, beforeWaiting);
+                                      request.headerComplete() ? requestDeadline : headerDeadline);
         if (received == receiveTimedOut) return std::nullopt;
         if (received <= 0) break;
         request.append(buffer, static_cast<std::size_t>(received));
@@ -29,13 +29,12 @@ std::optional<RequestAssembler> receiveRequest(Socket socket, Clock::time_point 
 
 // Reads and drops what is still arriving after the reply, until a second
 // passes without bytes, 1 MiB has come or the request deadline passes.
-void discardUnreadInput(Socket socket, Clock::time_point requestDeadline, const BeforeWaiting& beforeWaiting) {
+void discardUnreadInput(Socket socket, Clock::time_point requestDeadline) {
     constexpr auto quietTime = std::chrono::seconds(1);
     constexpr std::size_t drainLimit = 1024 * 1024;
     char buffer[readChunkSize];
     for (std::size_t drained = 0; drained < drainLimit;) {
-        long received = receiveWithin(socket, buffer, sizeof buffer, std::min(Clock::now() + quietTime, requestDeadline),
-                                      beforeWaiting);
+        long received = receiveWithin(socket, buffer, sizeof buffer, std::min(Clock::now() + quietTime, requestDeadline));
         if (received <= 0) break;
         drained += static_cast<std::size_t>(received);
     }
@@ -44,27 +43,31 @@ void discardUnreadInput(Socket socket, Clock::time_point requestDeadline, const 
 }  // namespace
 
 void ConnectionHandler(Services& services, Socket socket, const ConnectionLimits& limits,
-                       const BeforeWaiting& beforeWaiting) {
+                       const ReadingOver& readingOver) {
     // Served as soon as it is accepted, so the deadlines count from here.
     const Clock::time_point accepted = Clock::now();
     const Clock::time_point requestDeadline = accepted + limits.requestDeadline;
-    bool shutDown = false;
+    std::optional<RequestAssembler> request;
     try {
-        std::optional<RequestAssembler> request = receiveRequest(
-            socket, std::min(accepted + limits.headerDeadline, requestDeadline), requestDeadline, beforeWaiting);
-        if (request) {
+        request = receiveRequest(socket, std::min(accepted + limits.headerDeadline, requestDeadline), requestDeadline);
+    } catch (...) {
+        // Out of memory: this connection closes, nothing else.
+    }
+    const bool stillOurs = !readingOver || readingOver();
+    bool shutDown = false;
+    if (request && stillOurs) {
+        try {
             ReplyBytes reply = respond(services, request->text());
             if (!reply.head.empty()) {
-                const bool sent =
-                    sendAll(socket, reply.head, reply.body, Clock::now() + limits.sendDeadline, beforeWaiting);
+                const bool sent = sendAll(socket, reply.head, reply.body, Clock::now() + limits.sendDeadline);
                 // At once: the reply's last bytes wait for it, to go out with the end (see sendAll).
                 shutdownSend(socket);
                 shutDown = true;
-                if (sent && reply.drainUnreadInput) discardUnreadInput(socket, requestDeadline, beforeWaiting);
+                if (sent && reply.drainUnreadInput) discardUnreadInput(socket, requestDeadline);
             }
+        } catch (...) {
+            // One request's failure ends only its own connection.
         }
-    } catch (...) {
-        // One request's failure ends only its own connection.
     }
     if (!shutDown) shutdownSend(socket);
     closeSocket(socket);

@@ -1,169 +1,129 @@
+// Invariants, all under mutex_:
+// - workers_ holds one entry per live worker thread, never more than capacity_;
+//   a worker serves one connection at a time and closes it itself.
+// - idle_ holds exactly the workers waiting for a connection, the one that
+//   finished last at the back; it is handed the next connection, so the others
+//   reach idleLifetime and end. An idle worker's `next` is empty until the
+//   accept thread hands it a connection.
+// - The accept thread accepts only when a worker can take the connection at
+//   once (one idle, or room to start one); otherwise connections wait in the
+//   listener's backlog, where they hold no thread.
+// - At the cap, with a connection waiting, the accept thread ends the served
+//   connection that has waited longest without its whole request (`ending`),
+//   one at a time; its worker closes it unanswered and takes the new one.
+//   `read` is set once a worker's reading is over, and no connection with it
+//   set is ended, so the accept thread never touches a socket being closed.
+// - Nothing waits on a timer but an idle worker (idleLifetime, then it ends).
 #include "server/connection_workers.h"
 
+#include <algorithm>
 #include <string>
+#include <system_error>
 #include <thread>
 
-namespace {
+ConnectionWorkers::ConnectionWorkers(Serve serve, Console& console, std::size_t capacity,
+                                     std::chrono::milliseconds idleLifetime)
+    : serve_(std::move(serve)), console_(console), capacity_(capacity), idleLifetime_(idleLifetime) {}
 
-using Clock = std::chrono::steady_clock;
-
-}  // namespace
-
-ConnectionWorkers::ConnectionWorkers(Socket listener, Serve serve, Console& console, std::size_t capacity,
-                                     std::chrono::milliseconds idleLifetime, std::chrono::milliseconds handOverAfter)
-    : listener_(listener), serve_(std::move(serve)), console_(console), capacity_(capacity),
-      idleLifetime_(idleLifetime), handOverAfter_(handOverAfter) {}
-
-void ConnectionWorkers::run(const std::atomic<bool>& stopRequested) {
-    stopRequested_ = &stopRequested;
-    setAcceptWait(listener_, idleLifetime_);
-    {
-        std::lock_guard lock(mutex_);
-        ++threads_;
-    }
-    work(true);
-    std::unique_lock lock(mutex_);
-    threadEnded_.wait(lock, [this] { return threads_ == 0; });
-}
-
-void ConnectionWorkers::work(bool lasting) {
-    std::unique_lock lock(mutex_);
-    for (bool going = true; going && !stopping_;) {
-        if (!leading_) {
-            going = lead(lock, lasting);
-        } else if (watcherWanted_) {
-            going = watch(lock, lasting);
-        } else {
-            going = follow(lock, lasting);
-        }
-    }
-    --threads_;
-    threadEnded_.notify_all();
-}
-
-bool ConnectionWorkers::lead(std::unique_lock<std::mutex>& lock, bool lasting) {
-    leading_ = true;
-    const std::uint64_t term = ++term_;
-    while (term_ == term) {
-        leaderServing_ = false;
-        lock.unlock();
-        const Accepted accepted = acceptConnection(listener_);
-        lock.lock();
-        if (stopping_ || stopRequested_->load()) {
-            if (accepted.connection != invalidSocket) closeSocket(accepted.connection);
-            beginStopping();
-            return false;
-        }
-        if (accepted.connection == invalidSocket) {
-            if (!accepted.timedOut) {
-                lock.unlock();
+void ConnectionWorkers::run(const std::vector<Socket>& listeners, const std::atomic<bool>& stopRequested) {
+    for (;;) {
+        const std::uint32_t ready = waitForConnections(listeners);
+        for (std::size_t i = 0; i < listeners.size(); ++i) {
+            if ((ready >> i & 1) == 0) continue;
+            {
+                std::unique_lock lock(mutex_);
+                waitForRoom(lock);
+            }
+            const Accepted accepted = acceptConnection(listeners[i]);
+            if (accepted.connection == invalidSocket) {
+                if (accepted.noneWaiting) continue;
                 console_.err("accept failed: " + std::to_string(accepted.error));
                 // A lasting failure (no descriptors left) would otherwise spin a core.
                 std::this_thread::sleep_for(std::chrono::milliseconds(10));
-                lock.lock();
-            } else if (!lasting && followers_ > 0) {
-                // Idle: the listener goes to a follower (in the end the caller's thread), this thread ends.
-                leading_ = false;
-                ++term_;
-                roleFree_.notify_one();
-                return false;
-            }
-            continue;
-        }
-        leaderServing_ = true;
-        ++accepted_;
-        bool startWatcher = false;
-        if (!watching_ && !watcherWanted_) {
-            watcherWanted_ = true;
-            if (followers_ > 0) {
-                roleFree_.notify_one();
-            } else if (threads_ < capacity_) {
-                ++threads_;
-                startWatcher = true;
+            } else if (stopRequested) {
+                closeSocket(accepted.connection);
+                stopWorkers();
+                return;
+            } else {
+                handOver(accepted.connection);
             }
         }
-        lock.unlock();
-        if (startWatcher) startThread();
-        serve_(accepted.connection, [this, term] { handOver(term); });
-        lock.lock();
     }
-    return true;
 }
 
-void ConnectionWorkers::handOver(std::uint64_t term) {
+void ConnectionWorkers::waitForRoom(std::unique_lock<std::mutex>& lock) {
+    auto room = [this] { return !idle_.empty() || workers_.size() < capacity_; };
+    if (room()) return;
+    endOldestUnread();
+    acceptWaiting_ = true;
+    roomOrEnd_.wait(lock, room);
+    acceptWaiting_ = false;
+}
+
+void ConnectionWorkers::endOldestUnread() {
+    Worker* oldest = nullptr;
+    for (Worker& worker : workers_) {
+        if (worker.serving == invalidSocket || worker.read) continue;
+        if (worker.ending) return;  // one at a time: that one is on its way out
+        if (oldest == nullptr || worker.since < oldest->since) oldest = &worker;
+    }
+    if (oldest == nullptr) return;  // every request is in: the backlog waits
+    oldest->ending = true;
+    stopReceiving(oldest->serving);
+}
+
+void ConnectionWorkers::handOver(Socket connection) {
     std::unique_lock lock(mutex_);
-    if (term_ != term || stopping_) return;  // replaced already
-    leading_ = false;
-    leaderServing_ = false;
-    ++term_;
-    if (followers_ > 0 || watching_) {
-        roleFree_.notify_one();
+    const bool reused = !idle_.empty();
+    const auto worker = reused ? idle_.back() : workers_.emplace(workers_.end());
+    worker->serving = connection;
+    worker->since = std::chrono::steady_clock::now();
+    worker->read = worker->ending = false;
+    if (reused) {
+        idle_.pop_back();
+        worker->next = connection;
+        worker->wake.notify_one();
         return;
     }
-    if (threads_ >= capacity_) return;  // the cap: new connections wait in the backlog
-    ++threads_;
     lock.unlock();
-    startThread();
-}
-
-bool ConnectionWorkers::watch(std::unique_lock<std::mutex>& lock, bool lasting) {
-    watching_ = true;
-    watcherWanted_ = false;
-    std::uint64_t seenTerm = term_;
-    std::uint64_t seenAccepted = accepted_;
-    bool seenServing = leaderServing_;
-    Clock::time_point lastBusy = Clock::now();
-    for (;;) {
-        if (roleFree_.wait_for(lock, handOverAfter_, [this] { return stopping_ || !leading_; })) break;
-        if (leaderServing_ && seenServing && term_ == seenTerm && accepted_ == seenAccepted) {
-            // One connection has held the leader for handOverAfter at least: the listener is taken over.
-            leading_ = false;
-            leaderServing_ = false;
-            ++term_;
-            break;
-        }
-        if (leaderServing_ || accepted_ != seenAccepted) {
-            lastBusy = Clock::now();
-        } else if (Clock::now() - lastBusy >= idleLifetime_) {
-            // Nothing to watch: the next connection asks for a watcher again.
-            watching_ = false;
-            return lasting;
-        }
-        seenTerm = term_;
-        seenAccepted = accepted_;
-        seenServing = leaderServing_;
-    }
-    watching_ = false;
-    return true;
-}
-
-bool ConnectionWorkers::follow(std::unique_lock<std::mutex>& lock, bool lasting) {
-    auto roleOrStop = [this] { return stopping_ || !leading_ || watcherWanted_; };
-    ++followers_;
-    bool called = true;
-    if (lasting) {
-        roleFree_.wait(lock, roleOrStop);
-    } else {
-        called = roleFree_.wait_for(lock, idleLifetime_, roleOrStop);
-    }
-    --followers_;
-    return called;
-}
-
-void ConnectionWorkers::beginStopping() {
-    // Only the leader accepts, and it is the one stopping: the others wait on a role.
-    stopping_ = true;
-    roleFree_.notify_all();
-}
-
-void ConnectionWorkers::startThread() {
     try {
-        std::thread(&ConnectionWorkers::work, this, false).detach();
-    } catch (const std::exception& error) {
-        {
-            std::lock_guard lock(mutex_);
-            --threads_;
-        }
+        std::thread(&ConnectionWorkers::work, this, worker, connection).detach();
+    } catch (const std::system_error& error) {
+        lock.lock();
+        workers_.erase(worker);
+        lock.unlock();
         console_.err(std::string("Could not start a connection thread: ") + error.what());
+        closeSocket(connection);
     }
+}
+
+void ConnectionWorkers::work(std::list<Worker>::iterator self, Socket connection) {
+    std::unique_lock lock(mutex_, std::defer_lock);
+    for (;;) {
+        serve_(connection, [this, self] { return readingOver(*self); });
+        lock.lock();
+        self->serving = invalidSocket;
+        idle_.push_back(self);
+        if (acceptWaiting_) roomOrEnd_.notify_one();
+        self->wake.wait_for(lock, idleLifetime_, [&] { return self->next != invalidSocket || stopping_; });
+        connection = std::exchange(self->next, invalidSocket);
+        if (connection == invalidSocket) break;
+        lock.unlock();
+    }
+    idle_.erase(std::ranges::find(idle_, self));
+    workers_.erase(self);
+    if (acceptWaiting_ || stopping_) roomOrEnd_.notify_one();
+}
+
+bool ConnectionWorkers::readingOver(Worker& worker) {
+    std::lock_guard lock(mutex_);
+    worker.read = true;
+    return !worker.ending;
+}
+
+void ConnectionWorkers::stopWorkers() {
+    std::unique_lock lock(mutex_);
+    stopping_ = true;
+    for (const auto& worker : idle_) worker->wake.notify_one();
+    roomOrEnd_.wait(lock, [this] { return workers_.empty(); });
 }

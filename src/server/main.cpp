@@ -12,11 +12,15 @@
 #include "scanner/unavailable_library.h"
 #include "server/accept_loop.h"
 #include "server/command_line.h"
+#include "server/console_writer.h"
 #include "server/services.h"
 
 namespace {
 
 constexpr const char* listenHost = "127.0.0.1";
+// Browsers try [::1] first for "localhost": were it free, any local process
+// could take it and stand in for this service's pages.
+constexpr const char* listenHostIPv6 = "::1";
 constexpr const char* listenPort = "8080";
 constexpr const char* anyOriginWarning =
     "Warning: any web site can use the scanner; start with --origin <your page's origin> to allow only your page.";
@@ -36,6 +40,7 @@ int main(int argc, char** argv) {
         return 2;
     }
     disableConsoleSelection();
+    ConsoleWriter consoleWriter;
     Services services(unavailableScannerLibrary(), {}, maxLiveTokens, std::get<AllowedOrigins>(std::move(origins)));
     services.console.out("--- RUNNING LOCAL BIOMETRIC CODE ---");
     services.console.out("Allowed Origin: " + allowedOrigin);
@@ -45,10 +50,16 @@ int main(int argc, char** argv) {
         services.console.err("WSAStartup failed: " + std::to_string(result));
         return 1;
     }
-    ListenResult listening = listenOn(listenHost, listenPort);
-    if (listening.socket == invalidSocket) {
-        services.console.err(listening.failedStep + " failed: " + std::to_string(listening.errorCode));
-        return 1;
+    std::vector<Socket> listeners;
+    for (const char* host : {listenHost, listenHostIPv6}) {
+        ListenResult listening = listenOn(host, listenPort);
+        // A machine without an IPv6 loopback has no [::1] to take.
+        if (listening.addressUnavailable && host == listenHostIPv6) continue;
+        if (listening.socket == invalidSocket) {
+            services.console.err(listening.failedStep + " failed: " + std::to_string(listening.errorCode));
+            return 1;
+        }
+        listeners.push_back(listening.socket);
     }
     services.console.out(std::string("Server is listening for connections on port ") + listenPort + "...");
 
@@ -58,9 +69,9 @@ int main(int argc, char** argv) {
     services.scanner.kind = library.kind;
     services.scanner.startup = connectScanner(library.functions, services.console, library.problem);
     // The start-up lines are out; from here on no request waits for the console.
-    services.console.startWriter();
+    services.console.redirect(consoleWriter.sink());
 
     const std::atomic<bool> neverStop{false};
-    runAcceptLoop(services, listening.socket, neverStop);
+    runAcceptLoop(services, listeners, neverStop);
     return 0;
 }

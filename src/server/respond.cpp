@@ -19,21 +19,19 @@ ReplyBytes bytesOf(Reply reply, std::string_view origin) {
 
 ReplyBytes respond(Services& services, std::string_view requestText) {
     if (requestText.empty()) return {};
-    const RequestParts request = cutRequest(requestText);
-    const std::string_view headerBlock = request.headerBlock;
-    const std::string_view origin = replyOrigin(services.origins, headerBlock);
+    const Request request = parseRequest(requestText);
+    const std::string_view origin = replyOrigin(services.origins, request);
     if (request.state == RequestState::tooLarge) {
         ReplyBytes refusal = bytesOf({status::payloadTooLarge, contentType::json, std::string(tooLargeBody)}, origin);
         refusal.drainUnreadInput = true;
         return refusal;
     }
-    RequestLine line = cutRequestLine(requestText);
-    if (line.method == "OPTIONS") return {buildPreflightResponse(origin), {}};
-    std::optional<Reply> refusal = checkHost(services.console, line.path, headerBlock);
-    bool gated = isProtectedPath(line.path);
-    if (!refusal && (gated || line.path == "/api/config")) {
-        refusal = checkOrigin(services.origins, services.console, line.path, headerBlock);
+    if (request.method == "OPTIONS") return {buildPreflightResponse(origin), {}};
+    std::optional<Reply> refusal = checkHost(services.console, request);
+    const bool gated = isProtectedPath(request.path);
+    if (!refusal && (gated || request.path == "/api/config")) {
+        refusal = checkOrigin(services.origins, services.console, request);
     }
-    if (!refusal && gated) refusal = checkCsrfToken(services.tokens, services.console, line.path, headerBlock);
-    return bytesOf(refusal ? *std::move(refusal) : routeRequest(services, line.method, line.path, request.body), origin);
+    if (!refusal && gated) refusal = checkCsrfToken(services.tokens, services.console, request);
+    return bytesOf(refusal ? *std::move(refusal) : routeRequest(services, request), origin);
 }

@@ -13,16 +13,18 @@ bool isProtectedPath(std::string_view path) {
            path == "/verify_with_template";
 }
 
-Reply routeRequest(Services& services, const std::string& method, const std::string& path, std::string_view body) {
+Reply routeRequest(Services& services, const Request& request) {
+    const std::string_view method = request.method;
+    const std::string_view path = request.path;
     if (path == "/api/config") return handleConfig(services.tokens, services.console);
     if (path == "/api/status") return handleStatus(services.scanner, services.origins);
     if (path.starts_with("/api/demoscan/single")) return handleDemoScanSingle(services.console, path);
     if (method == "POST" && path == "/demoverify_with_template") {
-        return handleDemoVerifyWithTemplate(services.console, std::string(body));
+        return handleDemoVerifyWithTemplate(services.console, request.body);
     }
     if (path == "/api/scan/single") return handleScanSingle(services.scanner, services.console);
     if (method == "POST" && path == "/verify_with_template") {
-        return handleVerifyWithTemplate(services.scanner, services.console, std::string(body));
+        return handleVerifyWithTemplate(services.scanner, services.console, request.body);
     }
-    return handleStaticFile(path);
+    return handleStaticFile(services.files, path);
 }

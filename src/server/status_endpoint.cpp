@@ -2,7 +2,7 @@
 
 namespace {
 
-// The setting is any bytes but control characters, so only these two need escaping.
+// The setting is printable ASCII and the details are our own texts, so only these two need escaping.
 std::string jsonString(std::string_view text) {
     std::string quoted = "\"";
     for (char c : text) {

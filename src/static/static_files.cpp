@@ -4,9 +4,6 @@
 #include <array>
 #include <utility>
 
-#include "platform/file_read.h"
-#include "static/file_cache.h"
-
 namespace {
 
 constexpr std::string_view defaultPage = "biometric/scan.html";
@@ -80,18 +77,15 @@ std::string_view contentTypeFor(std::string_view relativePath) {
     return "text/html";
 }
 
-std::string readFrontendFile(const std::string& relativePath) {
-    // The frontend is tens of kilobytes: the bound only stops a tree of large
-    // files from taking memory without end.
-    static FileCache frontendFiles(8 * 1024 * 1024, 1024 * 1024);
-    std::optional<FileInside> file = FileInside::open(frontendRoot, relativePath);
-    return file ? frontendFiles.bytesOf(*file) : std::string();
+std::string FrontendFiles::read(const std::string& relativePath) {
+    std::optional<FileInside> file = FileInside::open(root_, relativePath);
+    return file ? cache_.bytesOf(*file) : std::string();
 }
 
-Reply handleStaticFile(const std::string& path) {
+Reply handleStaticFile(FrontendFiles& files, std::string_view path) {
     std::optional<std::string> relative = frontendRelativePath(path);
     if (!relative) return notFoundReply();
-    std::string bytes = readFrontendFile(*relative);
+    std::string bytes = files.read(*relative);
     if (bytes.empty()) return notFoundReply();
     return {status::ok, contentTypeFor(*relative), std::move(bytes)};
 }

@@ -36,11 +36,11 @@ TEST(EndToEnd, TakesTheOriginFromTheCommandLine) {
         std::string reply = sendRequest(8080, "OPTIONS / HTTP/1.1\r\n\r\n");
         EXPECT_NE(reply.find("\r\nAccess-Control-Allow-Origin: " + origin + "\r\n"), std::string::npos) << reply;
     }
-    ServerProcess version({"--origin", "--version", "--origin", "https://a.example\x7f", "--version"});
+    ServerProcess version({"--origin", "--version", "--origin", "https://a.example\x80", "--version"});
     EXPECT_EQ(version.outLines(2), (std::vector<std::string>{"fingerbridge 1.1.0", ""}));  // and nothing more
     EXPECT_EQ(version.exitStatus(), 0);
     // Refused before the banner.
-    for (const auto& [value, line] : {std::pair{"https://a.example\x7f", "it must not contain control characters."},
+    for (const auto& [value, line] : {std::pair{"https://a.example\x7f", "it must be printable ASCII."},
                                       {"https://a.example,*", "a list must name origins, with no empty entry and no *."}}) {
         ServerProcess server({"--origin", value});
         EXPECT_EQ(server.errLines(1)[0], std::string("Invalid --origin value: ") + line);
@@ -50,12 +50,30 @@ TEST(EndToEnd, TakesTheOriginFromTheCommandLine) {
 }
 
 TEST(EndToEnd, ReportsAPortTakenAndExits) {
-    ServerProcess first;
-    first.waitUntilListening();
-    ServerProcess second;
-    EXPECT_EQ(second.outLines(2), (std::vector<std::string>{banner, "Allowed Origin: *"}));
-    EXPECT_EQ(second.errLines(2)[1].substr(0, 13), "bind failed: ");
-    EXPECT_EQ(second.exitStatus(), 1);
+    {
+        ServerProcess first;
+        first.waitUntilListening();
+        ServerProcess second;
+        EXPECT_EQ(second.outLines(2), (std::vector<std::string>{banner, "Allowed Origin: *"}));
+        EXPECT_EQ(second.errLines(2)[1].substr(0, 13), "bind failed: ");
+        EXPECT_EQ(second.exitStatus(), 1);
+    }
+    if (!hasIPv6Loopback()) GTEST_SKIP() << "no ::1 in this network";
+    // Someone else on [::1]:8080 could stand in for the service at http://localhost:8080/.
+    const ListenResult impostor = listenOn("::1", "8080");
+    ASSERT_NE(impostor.socket, invalidSocket);
+    ServerProcess server;
+    EXPECT_EQ(server.errLines(2)[1].substr(0, 13), "bind failed: ");
+    EXPECT_EQ(server.exitStatus(), 1);
+    closeSocket(impostor.socket);
+}
+
+TEST(EndToEnd, AnswersOnTheIPv6LoopbackToo) {
+    if (!hasIPv6Loopback()) GTEST_SKIP() << "no ::1 in this network";
+    ServerProcess server;
+    server.waitUntilListening();
+    EXPECT_TRUE(sendRequest(8080, "GET /api/config HTTP/1.1\r\nHost: [::1]:8080\r\n\r\n", true)
+                    .starts_with("HTTP/1.1 200 OK\r\n"));
 }
 
 }  // namespace

@@ -31,7 +31,7 @@ TEST(LinuxProcess, ServesABurstOfHostileClientsAndGoesBackToIdle) {
     server.waitUntilListening();
     Socket unfinished = connectToLoopback(8080);
     setIoTimeout(unfinished, 25);
-    sendAll(unfinished, "GET / HTTP/1.1\r\n", 16);
+    sendText(unfinished, "GET / HTTP/1.1\r\n");
     const std::string config = "GET /api/config HTTP/1.1\r\n\r\n";
     std::atomic<int> wrongReplies{0};
     std::vector<std::thread> clients;
@@ -39,7 +39,7 @@ TEST(LinuxProcess, ServesABurstOfHostileClientsAndGoesBackToIdle) {
         clients.emplace_back([&wrongReplies, &config] {
             for (int round = 0; round < 10; ++round) {
                 Socket vanishing = connectToLoopback(8080);
-                sendAll(vanishing, "POST /verify_with_template HTTP/1.1\r\nContent-Length: 900\r\n\r\nte", 62);
+                sendText(vanishing, "POST /verify_with_template HTTP/1.1\r\nContent-Length: 900\r\n\r\nte");
                 closeSocket(vanishing);
                 closeSocket(connectToLoopback(8080));
                 wrongReplies += !sendRequest(8080, config).starts_with("HTTP/1.1 200 OK\r\n");
@@ -75,7 +75,7 @@ TEST(LinuxProcess, AnswersWhileStandardOutputIsStuckAndCountsWhatItDrops) {
     for (int sent = 0; sent < 200; ++sent) {
         Socket client = connectToLoopback(8080);
         setIoTimeout(client, 5);  // a reply held up by the console fails the test here
-        sendAll(client, request.data(), request.size());
+        sendText(client, request);
         EXPECT_TRUE(readUntilClosed(client).starts_with("HTTP/1.1 200 OK\r\n"));
         closeSocket(client);
     }

@@ -45,12 +45,12 @@ void fuzzConnection(const std::uint8_t* data, std::size_t size) {
     require(reply.head.find("\r\nContent-Length: " + std::to_string(reply.body.size()) + "\r\n") != std::string::npos);
     require(services.tokens.size() <= 64);
 
-    // Fed in two pieces, the assembler reaches the verdict cutRequest gives the whole.
+    // Fed in two pieces, the assembler reaches the verdict parseRequest gives the whole.
     RequestAssembler split;
     std::size_t cut = std::min<std::size_t>(data[0], text.size());
     split.append(text.data(), cut);
     if (split.state() == RequestState::needMore) split.append(text.data() + cut, text.size() - cut);
-    require(split.state() == cutRequest(text).state);
+    require(split.state() == parseRequest(text).state);
 }
 
 void fuzzBase64(const std::uint8_t* data, std::size_t size) {

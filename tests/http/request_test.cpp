@@ -25,7 +25,7 @@ TEST(Request, KnowsWhenARequestIsWholeOrTooLarge) {
         {std::string(65533, 'x') + "\r\n\r\n", RequestState::tooLarge},
     };
     for (const auto& [text, state] : cases) {
-        EXPECT_EQ(cutRequest(text).state, state) << text.substr(0, 60);
+        EXPECT_EQ(parseRequest(text).state, state) << text.substr(0, 60);
         // Three bytes at a time, the terminator split across reads, the assembler agrees.
         RequestAssembler assembler;
         for (std::size_t i = 0; i < text.size() && assembler.state() == RequestState::needMore; i += 3) {

@@ -46,7 +46,8 @@ TEST(TokenStore, WritesRandomNumbersAsHexAndDropsTheOldestAtCapacity) {
 
 TEST(OriginCheck, ParsesTheSettingChoosesTheReplyOriginAndRefusesOtherSites) {
     const std::pair<std::string, std::string> refused[] = {
-        {"https://a.example\n", "Invalid --origin value: it must not contain control characters."},
+        {"https://a.example\n", "Invalid --origin value: it must be printable ASCII."},
+        {"https://\xc3\xa4.example", "Invalid --origin value: it must be printable ASCII."},
         {"https://a.example,", "Invalid --origin value: a list must name origins, with no empty entry and no *."},
         {"https://a.example, *", "Invalid --origin value: a list must name origins, with no empty entry and no *."},
     };
@@ -69,9 +70,10 @@ TEST(OriginCheck, ParsesTheSettingChoosesTheReplyOriginAndRefusesOtherSites) {
     };
     for (const auto& [origins, headers, replyTo, line] : cases) {
         ConsoleLines console;
-        const std::string block = get + headers;
-        EXPECT_EQ(replyOrigin(*origins, block), replyTo) << headers;
-        EXPECT_EQ(checkOrigin(*origins, console.console, "/api/config", block).has_value(), !line.empty()) << headers;
+        const std::string text = get + headers + "\r\n\r\n";
+        const Request request = parseRequest(text);
+        EXPECT_EQ(replyOrigin(*origins, request), replyTo) << headers;
+        EXPECT_EQ(checkOrigin(*origins, console.console, request).has_value(), !line.empty()) << headers;
         EXPECT_EQ(console.err, line.empty() ? std::vector<std::string>{}
                                             : std::vector<std::string>{"Origin check FAILED for /api/config " + line});
     }
@@ -83,9 +85,18 @@ TEST(HostCheck, AllowsOnlyLoopbackNames) {
         {"rebind.example", false}, {"localhost.example", false}, {"127.0.0.1:80a", false}, {"", false},
     };
     for (const auto& [host, allowed] : hosts) EXPECT_EQ(isLoopbackHost(host), allowed) << host;
-    EXPECT_EQ(findForeignHost("GET / HTTP/1.1\r\nhost:  evil.example \r\nX: 1"), "evil.example");
-    EXPECT_EQ(findForeignHost("GET / HTTP/1.1\r\nHost: localhost\r\nHOST: evil.example"), "evil.example");
-    EXPECT_EQ(findForeignHost("GET /Host: evil HTTP/1.1\r\nX-Host: evil.example"), std::nullopt);
+    // Every Host header counts, named in any case at a line start.
+    const std::pair<std::string, std::string> requests[] = {
+        {"host:  evil.example \r\nX: 1", "Host check FAILED for / (Host: 'evil.example')"},
+        {"Host: localhost\r\nHOST: evil.example", "Host check FAILED for / (Host: 'evil.example')"},
+        {"X-Host: evil.example\r\nHost : evil.example", ""},
+    };
+    for (const auto& [headers, line] : requests) {
+        ConsoleLines console;
+        const std::string text = "GET / HTTP/1.1\r\n" + headers + "\r\n\r\n";
+        EXPECT_EQ(checkHost(console.console, parseRequest(text)).has_value(), !line.empty()) << headers;
+        EXPECT_EQ(console.err, line.empty() ? std::vector<std::string>{} : std::vector<std::string>{line});
+    }
 }
 
 }  // namespace

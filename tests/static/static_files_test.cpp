@@ -37,9 +37,11 @@ TEST(StaticFiles, ServesOnlyRegularFilesThatResolveInsideTheFrontendAsTheyAreNow
                            " && ln -s ../../out out && mkfifo fifo").c_str()), 0);
     const auto before = std::filesystem::current_path();
     std::filesystem::current_path(top + "/frontend");  // whose ../frontend/ is itself
-    for (auto path : {"/a", "/in", "/../b", "/console", "/com10"}) EXPECT_EQ(handleStaticFile(path).body, "\n") << path;
-    for (auto path : {"/out", "/fifo", "/.", "/empty"}) EXPECT_EQ(handleStaticFile(path).body, "404 Not Found") << path;
-    EXPECT_FALSE(FileInside::open("../frontend/", "../out"));  // the file layer refuses a name climbing out too
+    FrontendFiles files;
+    for (auto path : {"/a", "/in", "/../b", "/console", "/com10"}) EXPECT_EQ(handleStaticFile(files, path).body, "\n") << path;
+    for (auto path : {"/out", "/fifo", "/.", "/empty"}) EXPECT_EQ(handleStaticFile(files, path).body, "404 Not Found") << path;
+    Folder folder("../frontend/");
+    EXPECT_FALSE(FileInside::open(folder, "../out"));  // the file layer refuses a name climbing out too
     // Each step changes one of: the time by a nanosecond, the size, the file (renamed over it).
     const auto time = std::filesystem::file_time_type::clock::now() - std::chrono::hours(1);
     const std::chrono::nanoseconds tick(1);
@@ -49,7 +51,7 @@ TEST(StaticFiles, ServesOnlyRegularFilesThatResolveInsideTheFrontendAsTheyAreNow
         std::ofstream(renamed ? "b" : "biometric/a") << text;  // in place, the file stays the same
         if (renamed) std::filesystem::rename("b", "biometric/a");
         std::filesystem::last_write_time("biometric/a", time + shift);
-        EXPECT_EQ(handleStaticFile("/a").body, text);
+        EXPECT_EQ(handleStaticFile(files, "/a").body, text);
     }
     std::filesystem::current_path(before);
     std::filesystem::remove_all(top);

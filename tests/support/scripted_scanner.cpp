@@ -1,7 +1,9 @@
 #include "support/scripted_scanner.h"
 
 #include <chrono>
+#include <condition_variable>
 #include <cstring>
+#include <mutex>
 #include <stdexcept>
 #include <thread>
 
@@ -20,6 +22,26 @@ struct State {
 State& state() {
     static State* instance = new State;
     return *instance;
+}
+
+// A capture held until the test releases it.
+struct Gate {
+    std::mutex mutex;
+    std::condition_variable changed;
+    int blocked = 0;
+    int released = 0;
+};
+
+Gate& gate() {
+    static Gate* instance = new Gate;
+    return *instance;
+}
+
+void passGate() {
+    std::unique_lock lock(gate().mutex);
+    const int ticket = ++gate().blocked;
+    gate().changed.notify_all();
+    gate().changed.wait(lock, [ticket] { return gate().released >= ticket; });
 }
 
 ScannerStatus statusFor(const std::map<std::uint32_t, ScannerStatus>& statuses, std::uint32_t id) {
@@ -54,6 +76,7 @@ ScannerStatus SCANNER_API capture(void* context, std::uint32_t, ScannerData* tem
     const ScannerScript& script = state().script;
     state().calls.push_back("6");
     if (script.captureThrows) throw std::runtime_error("scripted failure");
+    if (script.captureBlocks) passGate();
     auto callback = reinterpret_cast<ScannerCallback>(state().setValues[scannerParameter::callback]);
     for (std::string frame : script.frames) {
         ScannerFrame delivered{{0, 0}, {static_cast<std::uint32_t>(frame.size()), frame.data()}};
@@ -78,6 +101,17 @@ ScannerStatus SCANNER_API verify(void*, ScannerData* templ, std::uint32_t* match
 }
 
 }  // namespace
+
+void awaitBlockedCapture() {
+    std::unique_lock lock(gate().mutex);
+    gate().changed.wait(lock, [] { return gate().blocked > gate().released; });
+}
+
+void releaseCapture() {
+    std::lock_guard lock(gate().mutex);
+    ++gate().released;
+    gate().changed.notify_all();
+}
 
 ScannerLibrary scriptedScanner(const ScannerScript& script) {
     state() = State{script, {}, {}, {}};

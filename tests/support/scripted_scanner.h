@@ -20,9 +20,14 @@ struct ScannerScript {
     std::uint32_t frameStateBits = frameAvailableBit;
     std::string templateWritten;  // bytes ordinal 6 writes
     bool captureThrows = false;   // a misbehaving library
+    bool captureBlocks = false;   // each capture waits for releaseCapture() first
     // Successive verify calls: status and match flag; (0, 0) after the last.
     std::deque<std::pair<ScannerStatus, std::uint32_t>> verifyResults;
 };
+
+// Waits until a capture is blocked (captureBlocks), then lets it go on.
+void awaitBlockedCapture();
+void releaseCapture();
 
 // Resets the script and the log, and returns the library's table.
 ScannerLibrary scriptedScanner(const ScannerScript& script = {});
