@@ -3,7 +3,8 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
-#include <numbers>
+
+#include "fingerprint/angles.h"
 
 namespace fingerprint {
 
@@ -11,7 +12,7 @@ namespace {
 
 constexpr std::uint8_t formatIdentifier[4] = {'F', 'M', 'R', 0};
 constexpr std::uint8_t formatVersion[4] = {' ', '2', '0', 0};
-constexpr double turn = 2 * std::numbers::pi;
+constexpr double turn = 2 * pi;
 // Minutia type codes in the top two bits of the x coordinate.
 constexpr unsigned typeOther = 0, typeEnding = 1, typeBifurcation = 2;
 constexpr std::uint8_t maxQuality = 100;
@@ -23,10 +24,7 @@ void putBig(std::vector<std::uint8_t>& out, std::uint32_t value, int bytes) {
 
 // Angles in the record run anticlockwise as seen on the image, in 256ths of a
 // turn; in memory they run with the image's downward y axis.
-std::uint8_t angleUnits(double direction) {
-    const long units = std::lround(-direction / turn * 256.0);
-    return static_cast<std::uint8_t>(((units % 256) + 256) % 256);
-}
+std::uint8_t angleUnits(double direction) { return turnUnits(-direction); }
 
 double directionOf(std::uint8_t units) { return units == 0 ? 0.0 : (256 - units) * turn / 256.0; }
 

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
-#include <numbers>
 
 namespace fingerprint {
 
@@ -18,11 +17,6 @@ constexpr float distanceSlack = 10;
 constexpr float distanceSlackShare = 0.12f;
 constexpr float bearingSlack = 14;
 constexpr float turnSlack = 18;
-
-TurnUnits turnUnits(double radians) {
-    const long units = std::lround(radians / (2 * std::numbers::pi) * 256);
-    return static_cast<TurnUnits>(((units % 256) + 256) % 256);
-}
 
 // How far apart two angles are, in 256ths of a turn (0 .. 128).
 int unitsApart(TurnUnits a, TurnUnits b) { return std::abs(static_cast<std::int8_t>(static_cast<TurnUnits>(a - b))); }

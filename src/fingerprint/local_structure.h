@@ -8,14 +8,12 @@
 #include <cstdint>
 #include <vector>
 
+#include "fingerprint/angles.h"
 #include "fingerprint/minutia.h"
 
 namespace fingerprint {
 
 inline constexpr int neighbourhoodSize = 6;
-
-// Angles in 256ths of a turn, so that differences wrap round by themselves.
-using TurnUnits = std::uint8_t;
 
 struct NeighbourView {
     float distance;    // pixels

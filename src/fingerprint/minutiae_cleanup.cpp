@@ -2,13 +2,13 @@
 
 #include <algorithm>
 #include <cmath>
-#include <numbers>
+
+#include "fingerprint/angles.h"
 
 namespace fingerprint {
 
 namespace {
 
-constexpr double pi = std::numbers::pi;
 // Blocks between a minutia and the edge of the finger's image; ridges simply
 // stop at that edge.
 constexpr int edgeDepth = 3;
@@ -22,11 +22,6 @@ constexpr double crowdRadius = 14;
 constexpr int crowdLimit = 3;
 // Below this clarity of the ridge flow, minutiae are not trusted.
 constexpr float murkyFlow = 0.15f;
-
-double angleBetween(double a, double b) {
-    double d = std::fmod(std::abs(a - b), 2 * pi);
-    return d > pi ? 2 * pi - d : d;
-}
 
 double distance(const Minutia& a, const Minutia& b) { return std::hypot(a.x - b.x, a.y - b.y); }
 

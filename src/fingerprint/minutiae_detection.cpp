@@ -2,24 +2,18 @@
 
 #include <algorithm>
 #include <cmath>
-#include <numbers>
 
+#include "fingerprint/angles.h"
 #include "fingerprint/skeleton.h"
 
 namespace fingerprint {
 
 namespace {
 
-constexpr double pi = std::numbers::pi;
 // Steps walked to read a line's direction: about one ridge period.
 constexpr int directionReach = 10;
 // Within this angle the block's ridge flow, finer than a walked line, sets the direction.
 constexpr double flowAgreement = pi / 6;
-
-double angleBetween(double a, double b) {
-    double d = std::fmod(std::abs(a - b), 2 * pi);
-    return d > pi ? 2 * pi - d : d;
-}
 
 // The first pixel of each separate group of neighbours: where each line leaves.
 int lineStarts(std::uint8_t bits, int starts[3]) {
@@ -56,9 +50,7 @@ double walkedDirection(const Plane<std::uint8_t>& skeleton, int x, int y, const 
 // The block flow is an axis; it refines the walked direction when they agree.
 double refinedDirection(double walked, double flowAxis) {
     const double along = angleBetween(flowAxis, walked) < pi / 2 ? flowAxis : flowAxis + pi;
-    double direction = angleBetween(along, walked) < flowAgreement ? along : walked;
-    direction = std::fmod(direction, 2 * pi);
-    return direction < 0 ? direction + 2 * pi : direction;
+    return angleWithin(angleBetween(along, walked) < flowAgreement ? along : walked, 2 * pi);
 }
 
 }  // namespace

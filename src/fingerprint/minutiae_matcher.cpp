@@ -2,13 +2,13 @@
 
 #include <algorithm>
 #include <cmath>
-#include <numbers>
+
+#include "fingerprint/angles.h"
 
 namespace fingerprint {
 
 namespace {
 
-constexpr double pi = std::numbers::pi;
 // Fingers turn on the sensor by up to 30 degrees either way, so two touches
 // differ by up to 60, and minutia directions wobble a little more; beyond this
 // an alignment is not considered.
@@ -60,15 +60,6 @@ struct Seed {
     int a, b;
     float similarity;
 };
-
-// The same angle in [-pi, pi]; inputs are sums and differences of a few turns at most.
-double wrapped(double angle) {
-    while (angle > pi) angle -= 2 * pi;
-    while (angle < -pi) angle += 2 * pi;
-    return angle;
-}
-
-double angleBetween(double a, double b) { return std::abs(wrapped(a - b)); }
 
 Alignment alignOn(const Minutia& a, const Minutia& b) { return Alignment::carrying(b.direction - a.direction, at(a), at(b)); }
 
@@ -199,7 +190,7 @@ double matchScore(const MatchablePrint& a, const MatchablePrint& b) {
             alignment = fitted(a, b, pairs);
             pairs = pairUp(a, b, alignment, nullptr);
         }
-        if (pairs.size() < 3 || std::abs(wrapped(alignment.turn())) > largestTurn) continue;
+        if (pairs.size() < 3 || angleBetween(alignment.turn(), 0) > largestTurn) continue;
         const double agreement = agreementOf(a, b, pairs);
         // The shared counts can only lower the score below this.
         if (scoreOf(agreement, 0, 0) <= best) continue;

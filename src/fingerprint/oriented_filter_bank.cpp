@@ -2,13 +2,13 @@
 
 #include <algorithm>
 #include <cmath>
-#include <numbers>
+
+#include "fingerprint/angles.h"
 
 namespace fingerprint {
 
 namespace {
 
-constexpr double pi = std::numbers::pi;
 // Taps whose envelope falls below this share of the peak are left out.
 constexpr double envelopeCutoff = 0.03;
 

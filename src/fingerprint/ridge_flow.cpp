@@ -1,7 +1,8 @@
 #include "fingerprint/ridge_flow.h"
 
 #include <cmath>
-#include <numbers>
+
+#include "fingerprint/angles.h"
 
 namespace fingerprint {
 
@@ -46,8 +47,7 @@ RidgeFlow estimateRidgeFlow(const Plane<std::uint8_t>& image) {
                 }
             }
             // Gradients run across the ridges: the ridge direction is a quarter turn on.
-            double direction = 0.5 * std::atan2(2 * sxy, sxx - syy) + std::numbers::pi / 2;
-            if (direction >= std::numbers::pi) direction -= std::numbers::pi;
+            const double direction = angleWithin(0.5 * std::atan2(2 * sxy, sxx - syy) + pi / 2, pi);
             const double spread = sxx + syy;
             flow.direction.at(bx, by) = static_cast<float>(direction);
             flow.coherence.at(bx, by) =

@@ -2,15 +2,17 @@
 
 #include <cmath>
 #include <cstdint>
-#include <numbers>
 
+#include "fingerprint/angles.h"
 #include "simulator/seeded_generator.h"
 
 namespace simulator {
 
+using fingerprint::angleWithin;
+using fingerprint::pi;
+
 namespace {
 
-constexpr double pi = std::numbers::pi;
 // The layout's random stream, apart from the ridge noise's.
 constexpr std::uint64_t layoutStream = 0x5eed0000u;
 
@@ -101,8 +103,7 @@ double ridgeDirection(const FingerPattern& pattern, double x, double y) {
         for (const SingularPoint& delta : pattern.deltas) angle -= 0.5 * std::atan2(y - delta.y, x - delta.x);
     }
     for (const Undulation& bend : pattern.directionBends) angle += undulate(bend, x, y);
-    angle = std::fmod(angle, pi);
-    return angle < 0 ? angle + pi : angle;
+    return angleWithin(angle, pi);
 }
 
 double ridgePeriodAt(const FingerPattern& pattern, double x, double y) {

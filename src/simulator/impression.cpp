@@ -2,18 +2,18 @@
 
 #include <algorithm>
 #include <cmath>
-#include <numbers>
 
+#include "fingerprint/angles.h"
 #include "simulator/smooth_noise.h"
 #include "simulator/smooth_step.h"
 
 namespace simulator {
 
+using fingerprint::pi;
 using fingerprint::Plane;
 
 namespace {
 
-constexpr double pi = std::numbers::pi;
 constexpr double degree = pi / 180;
 // Shares of touches that are placed off-centre or touch with part of the pad,
 // that turn further than usual, and that go wrong.

@@ -2,15 +2,16 @@
 
 #include <algorithm>
 #include <cmath>
-#include <numbers>
 
+#include "fingerprint/angles.h"
 #include "simulator/smooth_step.h"
 
 namespace simulator {
 
+using fingerprint::pi;
+
 namespace {
 
-constexpr double pi = std::numbers::pi;
 // Skin moves smoothly at this scale; in between, positions are interpolated.
 constexpr int gridStep = 8;
 // Contact fades out over this share of the squared elliptic radius.

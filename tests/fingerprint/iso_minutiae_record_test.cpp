@@ -4,15 +4,14 @@
 
 #include <cmath>
 #include <functional>
-#include <numbers>
 #include <tuple>
 
+#include "fingerprint/angles.h"
 #include "fingerprint/iso_minutiae_record.h"
 
 namespace fingerprint {
 
 using Bytes = std::vector<std::uint8_t>;
-constexpr double pi = std::numbers::pi;
 
 std::optional<MinutiaeRecord> read(const Bytes& bytes) { return readMinutiaeRecord(bytes.data(), bytes.size()); }
 
