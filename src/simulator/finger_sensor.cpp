@@ -10,6 +10,7 @@
 #include "fingerprint/minutiae_matcher.h"
 #include "simulator/impression.h"
 #include "simulator/master_print_cache.h"
+#include "simulator/seeded_generator.h"
 
 namespace simulator {
 
@@ -23,10 +24,7 @@ std::vector<std::uint8_t> touchSensor(int finger, std::uint64_t touchSeed, int w
 
 std::uint64_t impressionSeed(std::uint64_t n, std::uint64_t k) {
     // splitmix64 of the pair: neighbouring series and impressions share nothing.
-    std::uint64_t z = n * 0x9e3779b97f4a7c15ull + k + 0x632be59bd9b4e019ull;
-    z = (z ^ (z >> 30)) * 0xbf58476d1ce4e5b9ull;
-    z = (z ^ (z >> 27)) * 0x94d049bb133111ebull;
-    return z ^ (z >> 31);
+    return splitmix64(n * splitmixGamma + k + 0x632be59bd9b4e019ull);
 }
 
 std::uint64_t freshTouchSeed() {
@@ -35,7 +33,7 @@ std::uint64_t freshTouchSeed() {
     std::random_device entropy;
     const auto now = static_cast<std::uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count());
     const std::uint64_t mixed = (std::uint64_t{entropy()} << 32) ^ entropy() ^ now;
-    return mixed + 0x9e3779b97f4a7c15ull * ++counter;
+    return mixed + splitmixGamma * ++counter;
 }
 
 std::vector<std::uint8_t> templateOfImpression(const std::vector<std::uint8_t>& frame, int width, int height) {

@@ -9,10 +9,21 @@
 
 namespace simulator {
 
+// splitmix64 in its two halves: a state that steps by splitmixGamma, and the
+// mix that turns a state into a value, each bit of the state stirring every
+// bit of the value. It seeds the generator and spreads impression seeds.
+inline constexpr std::uint64_t splitmixGamma = 0x9e3779b97f4a7c15ull;
+
+constexpr std::uint64_t splitmix64(std::uint64_t z) {
+    z = (z ^ (z >> 30)) * 0xbf58476d1ce4e5b9ull;
+    z = (z ^ (z >> 27)) * 0x94d049bb133111ebull;
+    return z ^ (z >> 31);
+}
+
 class SeededGenerator {
 public:
     explicit SeededGenerator(std::uint64_t seed) {
-        for (std::uint64_t& word : state_) word = splitMix(seed);
+        for (std::uint64_t& word : state_) word = splitmix64(seed += splitmixGamma);
     }
 
     std::uint64_t next() {
@@ -41,12 +52,6 @@ public:
 
 private:
     static std::uint64_t rotate(std::uint64_t x, int k) { return (x << k) | (x >> (64 - k)); }
-    static std::uint64_t splitMix(std::uint64_t& x) {
-        std::uint64_t z = (x += 0x9e3779b97f4a7c15ull);
-        z = (z ^ (z >> 30)) * 0xbf58476d1ce4e5b9ull;
-        z = (z ^ (z >> 27)) * 0x94d049bb133111ebull;
-        return z ^ (z >> 31);
-    }
     std::uint64_t state_[4];
 };
 
