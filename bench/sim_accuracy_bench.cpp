@@ -16,13 +16,22 @@
 #include <vector>
 
 #include "error_rates.h"
+#include "fingerprint/iso_minutiae_record.h"
+#include "fingerprint/minutiae_matcher.h"
 #include "scanner/simulated_scanner.h"
-#include "scanner/simulator/finger_sensor.h"
-#include "scanner/simulator/iso_minutiae_record.h"
-#include "scanner/simulator/master_print_cache.h"
-#include "scanner/simulator/minutiae_matcher.h"
+#include "simulator/finger_sensor.h"
+#include "simulator/master_print_cache.h"
 
 namespace {
+
+using fingerprint::readMinutiaeRecord;
+using fingerprint::sameFingerScore;
+using simulator::cachedMasterPrint;
+using simulator::compareTemplates;
+using simulator::minutiaeToEnrol;
+using simulator::sameFinger;
+using simulator::templateOfImpression;
+using simulator::touchSensor;
 
 using Clock = std::chrono::steady_clock;
 constexpr int width = static_cast<int>(simulatedFrameWidth);

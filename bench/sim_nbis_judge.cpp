@@ -28,9 +28,11 @@
 
 #include "error_rates.h"
 #include "scanner/simulated_scanner.h"
-#include "scanner/simulator/finger_sensor.h"
+#include "simulator/finger_sensor.h"
 
 namespace {
+
+using simulator::touchSensor;
 
 constexpr int width = static_cast<int>(simulatedFrameWidth);
 constexpr int height = static_cast<int>(simulatedFrameHeight);

@@ -8,13 +8,13 @@
 #include <thread>
 #include <vector>
 
-#include "scanner/simulator/finger_selection.h"
-#include "scanner/simulator/finger_sensor.h"
-#include "scanner/simulator/iso_minutiae_record.h"
+#include "fingerprint/iso_minutiae_record.h"
+#include "scanner/finger_selection.h"
+#include "simulator/finger_sensor.h"
 
 namespace {
 
-static_assert(simulatedTemplateCapacity >= maxRecordSize, "the template capacity must fit every record");
+static_assert(simulatedTemplateCapacity >= fingerprint::maxRecordSize, "the template capacity must fit every record");
 
 constexpr int frameWidth = static_cast<int>(simulatedFrameWidth);
 constexpr int frameHeight = static_cast<int>(simulatedFrameHeight);
@@ -151,9 +151,11 @@ Touch touchWithFinger(const Presence& presence) {
     Touch touch;
     for (int attempt = 0; attempt < touchesPerScan && touch.templ.empty(); ++attempt) {
         const std::optional<std::uint64_t>& seed = presence.control.seed;
-        const std::uint64_t touchSeed = seed ? impressionSeed(*seed, presence.firstImpression + attempt) : freshTouchSeed();
-        touch.frame = touchSensor(presence.control.finger, touchSeed, frameWidth, frameHeight, presence.control.poor);
-        touch.templ = templateOfImpression(touch.frame, frameWidth, frameHeight);
+        const std::uint64_t touchSeed =
+            seed ? simulator::impressionSeed(*seed, presence.firstImpression + attempt) : simulator::freshTouchSeed();
+        touch.frame =
+            simulator::touchSensor(presence.control.finger, touchSeed, frameWidth, frameHeight, presence.control.poor);
+        touch.templ = simulator::templateOfImpression(touch.frame, frameWidth, frameHeight);
     }
     return touch;
 }
@@ -185,11 +187,11 @@ ScannerStatus SCANNER_API verify(void*, ScannerData* templ, std::uint32_t* match
     if (detail != nullptr) *detail = 0;
     const auto* stored = static_cast<const std::uint8_t*>(templ->data);
     // Bytes that are no record cannot match; no need to touch the sensor.
-    if (!readMinutiaeRecord(stored, templ->size)) return scannerSuccess;
+    if (!fingerprint::readMinutiaeRecord(stored, templ->size)) return scannerSuccess;
     Touch live = touchWithFinger(presence);
     if (live.templ.empty()) return scannerSuccess;
-    const double score = compareTemplates(stored, templ->size, live.templ.data(), live.templ.size());
-    *matched = sameFinger(score) ? 1 : 0;
+    const double score = simulator::compareTemplates(stored, templ->size, live.templ.data(), live.templ.size());
+    *matched = simulator::sameFinger(score) ? 1 : 0;
     return scannerSuccess;
 }
 

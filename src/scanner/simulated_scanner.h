@@ -4,12 +4,12 @@
 
 // The built-in device used where no vendor library is: it opens, keeps its
 // numbered parameters, takes impressions of virtual fingers (see
-// scanner/simulator/finger_selection.h for which), delivers them as 320 x 480
+// scanner/finger_selection.h for which), delivers them as 320 x 480
 // grey frames through the installed callback, makes ISO/IEC 19794-2:2005 finger
 // minutiae records of them and verifies live fingers against such records.
 ScannerLibrary simulatedScannerLibrary();
 
-// Whether the control file says "unplugged" now (see scanner/simulator/finger_selection.h).
+// Whether the control file says "unplugged" now (see scanner/finger_selection.h).
 bool simulatedScannerUnplugged();
 
 inline constexpr std::uint32_t simulatedFrameWidth = 320;

@@ -1,5 +1,4 @@
-// The simulated device keeps the scanner library's contract, its control file
-// puts another finger on the sensor, and its impressions verify like a finger's.
+// The simulated device keeps the scanner library's contract; its control file puts another finger on the sensor.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -7,11 +6,9 @@
 #include <fstream>
 
 #include "scanner/connect_scanner.h"
+#include "scanner/finger_selection.h"
 #include "scanner/scan_endpoint.h"
 #include "scanner/simulated_scanner.h"
-#include "scanner/simulator/finger_selection.h"
-#include "scanner/simulator/finger_sensor.h"
-#include "scanner/simulator/iso_minutiae_record.h"
 #include "scanner/verify_endpoint.h"
 #include "support/console_lines.h"
 
@@ -71,33 +68,6 @@ TEST(SimulatedScanner, ReadsTheControlFileLineByLine) {
         const SensorControl got = parseSensorControl(text, 5);
         EXPECT_EQ(Fields(got.finger, got.noFinger, got.unplugged, got.poor, got.slowMilliseconds, got.seed), expected) << text;
     }
-}
-
-// A small sample of bench/sim_accuracy_bench: fixed touches of two fingers, so
-// a failure replays. Two fingers of three impressions: 6 genuine, 9 impostor
-// pairs. Neither a poor touch nor a record without minutiae matches.
-TEST(SimulatorAccuracy, GenuineImpressionsMatchAndImpostorsDoNot) {
-    std::vector<std::vector<std::uint8_t>> templates;  // template t shows finger 11 + t / 3
-    for (int finger : {11, 12}) {
-        for (std::uint64_t touch = 0; touch < 3; ++touch) {
-            // An impression that fails to enrol gives an empty template, which matches nothing.
-            templates.push_back(templateOfImpression(touchSensor(finger, 7919u * finger + touch, 320, 480), 320, 480));
-        }
-    }
-    auto same = [](const auto& a, const auto& b) {
-        return sameFinger(compareTemplates(a.data(), a.size(), b.data(), b.size()));
-    };
-    int genuine = 0, impostor = 0;
-    for (std::size_t a = 0; a < templates.size(); ++a) {
-        for (std::size_t b = a + 1; b < templates.size(); ++b) {
-            (a / 3 == b / 3 ? genuine : impostor) += same(templates[a], templates[b]);
-        }
-    }
-    EXPECT_EQ(genuine, 6);
-    EXPECT_EQ(impostor, 0);
-    EXPECT_FALSE(same(templates[0], templateOfImpression(touchSensor(11, 7919u * 11, 320, 480, true), 320, 480)));
-    const std::vector<std::uint8_t> bare = writeMinutiaeRecord({320, 480, 197, 197, 0, 0, 60, {}});
-    EXPECT_TRUE(readMinutiaeRecord(bare.data(), bare.size()) && !same(bare, bare));
 }
 
 }  // namespace
