@@ -1,6 +1,9 @@
 #!/usr/bin/env python3
 """Resident memory and threads of fingerbridge at idle and with many idle
-connections held open, and whether it still answers others meanwhile.
+connections held open, and whether it still answers others meanwhile; then
+how often an idle server wakes: the voluntary context switches of all its
+threads over 20 s, from 3 s after the last request (nothing should wake on a
+timer, so at most a couple).
 
     bench/idle_memory.py [BINARY] [CONNECTIONS]     (defaults: build/fingerbridge 5000)
 """
@@ -16,6 +19,12 @@ binary = os.path.abspath(sys.argv[1] if len(sys.argv) > 1 else "build/fingerbrid
 count = int(sys.argv[2]) if len(sys.argv) > 2 else 5000
 repo = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 
+# A network of its own, so port 8080 is ours.
+if not os.environ.get("FINGERBRIDGE_BENCH_NETWORK"):
+    os.environ["FINGERBRIDGE_BENCH_NETWORK"] = "1"
+    os.execvp("unshare", ["unshare", "-rn", "sh", "-c", 'PATH=$PATH:/usr/sbin:/sbin ip link set lo up && exec "$0" "$@"',
+                          sys.executable, os.path.abspath(__file__), binary, str(count)])
+
 
 def stats(pid):
     values = {}
@@ -25,6 +34,19 @@ def stats(pid):
             if key in ("VmRSS", "Threads"):
                 values[key] = int(value.split()[0])
     return values["VmRSS"], values["Threads"]
+
+
+def voluntary_switches(pid):
+    total = 0
+    for task in os.listdir(f"/proc/{pid}/task"):
+        try:
+            with open(f"/proc/{pid}/task/{task}/status") as status:
+                for line in status:
+                    if line.startswith("voluntary_ctxt_switches:"):
+                        total += int(line.split()[1])
+        except FileNotFoundError:
+            pass  # a worker that ended meanwhile
+    return total
 
 
 def config_request():
@@ -69,6 +91,14 @@ try:
     print(f"{f'{count} idle connections held':<34} {busy_rss:>7} KiB {busy_threads:>8}")
     print(f"{'after they closed':<34} {after_rss:>7} KiB {after_threads:>8}")
     print(f"/api/config while they were held: {'answered' if answered else 'NOT answered'} in {latency:.2f} ms")
+
+    for _ in range(50):
+        config_request()
+    time.sleep(3)
+    before = voluntary_switches(server.pid)
+    time.sleep(20)
+    woken = voluntary_switches(server.pid) - before
+    print(f"voluntary context switches of an idle server in 20 s, from 3 s after the last request: {woken}")
 finally:
     server.kill()
     server.wait()

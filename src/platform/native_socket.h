@@ -20,6 +20,9 @@ inline constexpr int familyUnsupportedError = EAFNOSUPPORT;
 inline constexpr int addressNotAvailableError = EADDRNOTAVAIL;
 #endif
 
+// The socket layer's last error code (WSAGetLastError / errno).
+int lastSocketError();
+
 // Options a listener needs before bind on this platform; it is also made
 // non-blocking, so that an accept never waits.
 void prepareListener(NativeSocket listener);

@@ -78,6 +78,3 @@ void stopReceiving(Socket socket);
 void shutdownSend(Socket socket);
 
 void closeSocket(Socket socket);
-
-// The socket layer's last error code (WSAGetLastError / errno).
-int lastSocketError();

@@ -18,10 +18,7 @@ Socket connectToLoopback(int port, bool ipv6) {
     int client = ::socket(ipv6 ? AF_INET6 : AF_INET, SOCK_STREAM, 0);
     if (client < 0) throw std::runtime_error("socket failed");
     sockaddr_in address{AF_INET, htons(static_cast<uint16_t>(port)), {htonl(INADDR_LOOPBACK)}, {}};
-    sockaddr_in6 address6{};
-    address6.sin6_family = AF_INET6;
-    address6.sin6_port = htons(static_cast<uint16_t>(port));
-    address6.sin6_addr = in6addr_loopback;
+    sockaddr_in6 address6{AF_INET6, htons(static_cast<uint16_t>(port)), 0, in6addr_loopback, 0};
     const int connected = ipv6 ? ::connect(client, reinterpret_cast<sockaddr*>(&address6), sizeof address6)
                                : ::connect(client, reinterpret_cast<sockaddr*>(&address), sizeof address);
     if (connected != 0) {
@@ -33,13 +30,9 @@ Socket connectToLoopback(int port, bool ipv6) {
 }
 
 bool hasIPv6Loopback() {
-    int probe = ::socket(AF_INET6, SOCK_STREAM, 0);
-    sockaddr_in6 address{};
-    address.sin6_family = AF_INET6;
-    address.sin6_addr = in6addr_loopback;
-    const bool bound = probe >= 0 && ::bind(probe, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
-    if (probe >= 0) ::close(probe);
-    return bound;
+    const ListenResult probe = listenOn("::1", "0");
+    if (probe.socket != invalidSocket) closeSocket(probe.socket);
+    return probe.socket != invalidSocket;
 }
 
 void setIoTimeout(Socket socket, int seconds) {

@@ -1,9 +1,8 @@
 #include "support/scripted_scanner.h"
 
 #include <chrono>
-#include <condition_variable>
 #include <cstring>
-#include <mutex>
+#include <semaphore>
 #include <stdexcept>
 #include <thread>
 
@@ -24,25 +23,9 @@ State& state() {
     return *instance;
 }
 
-// A capture held until the test releases it.
-struct Gate {
-    std::mutex mutex;
-    std::condition_variable changed;
-    int blocked = 0;
-    int released = 0;
-};
-
-Gate& gate() {
-    static Gate* instance = new Gate;
-    return *instance;
-}
-
-void passGate() {
-    std::unique_lock lock(gate().mutex);
-    const int ticket = ++gate().blocked;
-    gate().changed.notify_all();
-    gate().changed.wait(lock, [ticket] { return gate().released >= ticket; });
-}
+// Captures held until the test releases them: one count per blocked capture, one per release.
+std::counting_semaphore<> capturesBlocked(0);
+std::counting_semaphore<> capturesReleased(0);
 
 ScannerStatus statusFor(const std::map<std::uint32_t, ScannerStatus>& statuses, std::uint32_t id) {
     auto found = statuses.find(id);
@@ -76,7 +59,10 @@ ScannerStatus SCANNER_API capture(void* context, std::uint32_t, ScannerData* tem
     const ScannerScript& script = state().script;
     state().calls.push_back("6");
     if (script.captureThrows) throw std::runtime_error("scripted failure");
-    if (script.captureBlocks) passGate();
+    if (script.captureBlocks) {
+        capturesBlocked.release();
+        capturesReleased.acquire();
+    }
     auto callback = reinterpret_cast<ScannerCallback>(state().setValues[scannerParameter::callback]);
     for (std::string frame : script.frames) {
         ScannerFrame delivered{{0, 0}, {static_cast<std::uint32_t>(frame.size()), frame.data()}};
@@ -102,16 +88,9 @@ ScannerStatus SCANNER_API verify(void*, ScannerData* templ, std::uint32_t* match
 
 }  // namespace
 
-void awaitBlockedCapture() {
-    std::unique_lock lock(gate().mutex);
-    gate().changed.wait(lock, [] { return gate().blocked > gate().released; });
-}
+void awaitBlockedCapture() { capturesBlocked.acquire(); }
 
-void releaseCapture() {
-    std::lock_guard lock(gate().mutex);
-    ++gate().released;
-    gate().changed.notify_all();
-}
+void releaseCapture() { capturesReleased.release(); }
 
 ScannerLibrary scriptedScanner(const ScannerScript& script) {
     state() = State{script, {}, {}, {}};

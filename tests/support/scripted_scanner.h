@@ -25,7 +25,7 @@ struct ScannerScript {
     std::deque<std::pair<ScannerStatus, std::uint32_t>> verifyResults;
 };
 
-// Waits until a capture is blocked (captureBlocks), then lets it go on.
+// With captureBlocks: waits until one more capture is blocked; lets one go on.
 void awaitBlockedCapture();
 void releaseCapture();
 
