@@ -20,7 +20,7 @@ std::size_t connectionsTheDescriptorsAllow() {
 void runAcceptLoop(Services& services, const std::vector<Socket>& listeners, const std::atomic<bool>& stopRequested,
                    const ConnectionLimits& limits) {
     ConnectionWorkers workers(
-        [&services, &limits](Socket connection, const std::function<bool()>& readingOver) {
+        [&services, &limits](Socket connection, const std::function<bool(bool)>& readingOver) {
             ConnectionHandler(services, connection, limits, readingOver);
         },
         services.console, std::min(limits.maxConnections, connectionsTheDescriptorsAllow()));

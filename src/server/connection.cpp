@@ -53,7 +53,8 @@ void ConnectionHandler(Services& services, Socket socket, const ConnectionLimits
     } catch (...) {
         // Out of memory: this connection closes, nothing else.
     }
-    const bool stillOurs = !readingOver || readingOver();
+    const bool whole = request && request->state() != RequestState::needMore;
+    const bool stillOurs = !readingOver || readingOver(whole);
     bool shutDown = false;
     if (request && stillOurs) {
         try {

@@ -7,9 +7,10 @@
 #include "server/services.h"
 
 // Called once the reading of a request is over (whole, cut short, timed out or
-// failed), before anything is answered or closed: false when the server has
-// ended the connection meanwhile, which then closes unanswered.
-using ReadingOver = std::function<bool()>;
+// failed), with whether the request is whole, before anything is answered or
+// closed: false when the server has ended the connection meanwhile and the
+// request is not whole, which then closes unanswered.
+using ReadingOver = std::function<bool(bool whole)>;
 
 // Serves the one request of an accepted connection: reads it within the
 // deadlines, sends what respond answers, then shuts the connection down and

@@ -10,9 +10,13 @@
 //   listener's backlog, where they hold no thread.
 // - At the cap, with a connection waiting, the accept thread ends the served
 //   connection that has waited longest without its whole request (`ending`),
-//   one at a time; its worker closes it unanswered and takes the new one.
-//   `read` is set once a worker's reading is over, and no connection with it
-//   set is ended, so the accept thread never touches a socket being closed.
+//   one at a time, by stopping its reading. Its worker closes it unanswered
+//   and takes the new one; but when the request turns out whole (its worker
+//   had not read it yet), it is served, and the accept thread looks again.
+//   The accept thread sets `serving` and `since` when it hands a connection
+//   over; the worker sets `read` once its reading is over, before it answers
+//   or closes, and no connection with `read` set is ended, so the accept
+//   thread never touches a socket that may be closed.
 // - Nothing waits on a timer but an idle worker (idleLifetime, then it ends).
 #include "server/connection_workers.h"
 
@@ -52,19 +56,19 @@ void ConnectionWorkers::run(const std::vector<Socket>& listeners, const std::ato
 }
 
 void ConnectionWorkers::waitForRoom(std::unique_lock<std::mutex>& lock) {
-    auto room = [this] { return !idle_.empty() || workers_.size() < capacity_; };
-    if (room()) return;
-    endOldestUnread();
-    acceptWaiting_ = true;
-    roomOrEnd_.wait(lock, room);
-    acceptWaiting_ = false;
+    while (idle_.empty() && workers_.size() >= capacity_) {
+        // One at a time: the one being ended frees its worker, or proves whole and is served.
+        if (std::ranges::none_of(workers_, &Worker::ending)) endOldestUnread();
+        acceptWaiting_ = true;
+        roomOrEnd_.wait(lock);
+        acceptWaiting_ = false;
+    }
 }
 
 void ConnectionWorkers::endOldestUnread() {
     Worker* oldest = nullptr;
     for (Worker& worker : workers_) {
         if (worker.serving == invalidSocket || worker.read) continue;
-        if (worker.ending) return;  // one at a time: that one is on its way out
         if (oldest == nullptr || worker.since < oldest->since) oldest = &worker;
     }
     if (oldest == nullptr) return;  // every request is in: the backlog waits
@@ -100,7 +104,7 @@ void ConnectionWorkers::handOver(Socket connection) {
 void ConnectionWorkers::work(std::list<Worker>::iterator self, Socket connection) {
     std::unique_lock lock(mutex_, std::defer_lock);
     for (;;) {
-        serve_(connection, [this, self] { return readingOver(*self); });
+        serve_(connection, [this, self](bool whole) { return readingOver(*self, whole); });
         lock.lock();
         self->serving = invalidSocket;
         idle_.push_back(self);
@@ -115,10 +119,14 @@ void ConnectionWorkers::work(std::list<Worker>::iterator self, Socket connection
     if (acceptWaiting_ || stopping_) roomOrEnd_.notify_one();
 }
 
-bool ConnectionWorkers::readingOver(Worker& worker) {
+bool ConnectionWorkers::readingOver(Worker& worker, bool whole) {
     std::lock_guard lock(mutex_);
     worker.read = true;
-    return !worker.ending;
+    if (!worker.ending) return true;
+    if (!whole) return false;
+    worker.ending = false;  // all in after all: served, and the accept thread chooses again
+    if (acceptWaiting_) roomOrEnd_.notify_one();
+    return true;
 }
 
 void ConnectionWorkers::stopWorkers() {

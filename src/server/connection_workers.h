@@ -19,8 +19,9 @@
 class ConnectionWorkers {
 public:
     // Serves one connection and closes it, calling the second argument once its
-    // reading is over and answering only when that returns true.
-    using Serve = std::function<void(Socket, const std::function<bool()>&)>;
+    // reading is over, with whether the request is whole, and answering only
+    // when that returns true.
+    using Serve = std::function<void(Socket, const std::function<bool(bool)>&)>;
 
     // At most `capacity` workers; one idle for idleLifetime ends. console
     // takes the lines of a failed accept and of a worker that cannot be started.
@@ -41,14 +42,14 @@ private:
         Socket serving = invalidSocket;  // while serving, for the accept thread to end
         std::chrono::steady_clock::time_point since;  // accepted
         bool read = false;    // its reading is over
-        bool ending = false;  // ended by the accept thread
+        bool ending = false;  // being ended by the accept thread
     };
 
     void waitForRoom(std::unique_lock<std::mutex>& lock);
     void endOldestUnread();
     void handOver(Socket connection);
     void work(std::list<Worker>::iterator self, Socket connection);
-    bool readingOver(Worker& worker);
+    bool readingOver(Worker& worker, bool whole);
     void stopWorkers();
 
     const Serve serve_;
@@ -56,7 +57,9 @@ private:
     const std::size_t capacity_;
     const std::chrono::milliseconds idleLifetime_;
     std::mutex mutex_;
-    std::condition_variable roomOrEnd_;  // the accept thread waits here for a free worker, or for the last to end
+    // The accept thread waits here for a free worker, a connection it ended that
+    // was whole after all, or the last worker's end.
+    std::condition_variable roomOrEnd_;
     std::list<Worker> workers_;
     std::vector<std::list<Worker>::iterator> idle_;
     bool acceptWaiting_ = false;
