@@ -4,6 +4,7 @@
 // delete), so an editor holding it open does not stop a read.
 
 #include <chrono>
+#include <cstddef>
 #include <cstdint>
 #include <mutex>
 #include <optional>
@@ -56,8 +57,8 @@ public:
     // As it was when opened.
     const FileVersion& version() const { return version_; }
 
-    // The bytes from the start; a read error keeps what was read so far.
-    std::string readAll();
+    // The bytes from the start, at most maxBytes; a read error keeps what was read so far.
+    std::string readAll(std::size_t maxBytes = SIZE_MAX);
 
 private:
     static constexpr std::intptr_t none = -1;

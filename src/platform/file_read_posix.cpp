@@ -123,12 +123,12 @@ FileInside::~FileInside() {
     if (handle_ != none) ::close(static_cast<int>(handle_));
 }
 
-std::string FileInside::readAll() {
+std::string FileInside::readAll(std::size_t maxBytes) {
     std::string bytes;
-    bytes.reserve(static_cast<std::size_t>(version_.size));
+    bytes.reserve(std::min(static_cast<std::size_t>(version_.size), maxBytes));
     char chunk[65536];
-    for (;;) {
-        ssize_t got = ::read(static_cast<int>(handle_), chunk, sizeof chunk);
+    while (bytes.size() < maxBytes) {
+        ssize_t got = ::read(static_cast<int>(handle_), chunk, std::min(sizeof chunk, maxBytes - bytes.size()));
         if (got < 0 && errno == EINTR) continue;
         if (got <= 0) break;  // a read error keeps what was read so far
         bytes.append(chunk, static_cast<std::size_t>(got));

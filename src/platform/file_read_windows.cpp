@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <algorithm>
+
 namespace {
 
 HANDLE openShared(const std::string& name, DWORD flags) {
@@ -57,13 +59,16 @@ FileInside::~FileInside() {
     if (handle_ != none) CloseHandle(reinterpret_cast<HANDLE>(handle_));
 }
 
-std::string FileInside::readAll() {
+std::string FileInside::readAll(std::size_t maxBytes) {
     std::string bytes;
-    if (version_.size > 0) bytes.reserve(static_cast<std::size_t>(version_.size));
+    if (version_.size > 0) bytes.reserve(std::min(static_cast<std::size_t>(version_.size), maxBytes));
     char chunk[65536];
     DWORD got = 0;
     // A read error keeps what was read so far.
-    while (ReadFile(reinterpret_cast<HANDLE>(handle_), chunk, sizeof chunk, &got, nullptr) && got > 0) {
+    while (bytes.size() < maxBytes &&
+           ReadFile(reinterpret_cast<HANDLE>(handle_), chunk,
+                    static_cast<DWORD>(std::min(sizeof chunk, maxBytes - bytes.size())), &got, nullptr) &&
+           got > 0) {
         bytes.append(chunk, got);
     }
     return bytes;

@@ -1,12 +1,15 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 
-#include "platform/console.h"
 #include "scanner/scanner_library.h"
 
-// Opens the library once and sets its start-up parameters, printing the
-// outcome and, on failure, its reason. A library with a problem (it could not
-// be loaded, or lacks a function) is not called at all. Start-up carries on
-// either way.
-ScannerStartup connectScanner(const ScannerLibrary& library, Console& console, const std::string& problem = {});
+// The connect sequence: closes any earlier session, opens the library and sets
+// its start-up parameters. "" when the device is ready, else the step that
+// failed, as "opening the scanner failed with status -1".
+std::string connectScanner(const ScannerLibrary& library);
+
+// "<step> failed with status S", the status in signed decimal: the library's
+// failures are small negative numbers.
+std::string failedWithStatus(const std::string& step, ScannerStatus status);

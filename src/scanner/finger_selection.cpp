@@ -2,13 +2,14 @@
 
 #include <cctype>
 #include <cstdlib>
-#include <fstream>
 #include <limits>
+
+#include "platform/file_read.h"
 
 namespace {
 
 // A control file holds a few short lines; more is not read.
-constexpr std::streamsize longestControlText = 4096;
+constexpr std::size_t longestControlText = 4096;
 constexpr std::uint64_t largestSeed = 999'999'999'999'999'999;
 
 std::string_view trimmed(std::string_view text) {
@@ -85,10 +86,12 @@ SensorControl parseSensorControl(std::string_view text, int startupFinger) {
 SensorControl readSensorControl(const FingerChoice& choice) {
     std::string text;
     if (!choice.controlFile.empty()) {
-        std::ifstream file(choice.controlFile, std::ios::binary);
-        text.resize(static_cast<std::size_t>(longestControlText));
-        file.read(text.data(), longestControlText);
-        text.resize(static_cast<std::size_t>(file.gcount()));
+        // As a frontend file is read: only a regular file, so a FIFO there never holds a scan.
+        const std::size_t cut = choice.controlFile.find_last_of("/\\") + 1;  // 0 without a folder
+        Folder folder(choice.controlFile.substr(0, cut));
+        if (std::optional<FileInside> file = FileInside::open(folder, choice.controlFile.substr(cut))) {
+            text = file->readAll(longestControlText);
+        }
     }
     return parseSensorControl(text, choice.startupFinger);
 }

@@ -6,8 +6,8 @@
 #include <new>
 #include <string_view>
 
+#include "scanner/connect_scanner.h"
 #include "scanner/scan_reply.h"
-#include "scanner/scanner_library.h"
 
 namespace {
 
@@ -15,11 +15,10 @@ constexpr std::string_view parametersFailedBody =
     "{\"success\": false, \"message\": \"Failed to get device parameters\"}";
 constexpr std::string_view allocationFailedBody =
     "{\"success\": false, \"message\": \"Failed to allocate memory\"}";
+constexpr std::string_view scannerBusyBody =
+    "{\"success\": false, \"message\": \"The scanner is busy with another request.\"}";
 constexpr std::string_view scanFailedBody =
     "{\"success\": false, \"message\": \"Single scan failed or image not captured\"}";
-
-constexpr std::uintptr_t singleScanMode = 1;
-constexpr std::uintptr_t restingScanMode = 7;
 
 // Sets a parameter for the length of a scope and puts the resting value back
 // on every way out, exceptions included.
@@ -44,13 +43,17 @@ std::unique_ptr<std::uint8_t[]> tryAllocate(std::uint32_t size) {
     return std::unique_ptr<std::uint8_t[]>(new (std::nothrow) std::uint8_t[size]);
 }
 
-std::string captureBody(const ScannerLibrary& library) {
+std::string captureBody(Scanner::Held& scanner, Console& console) {
+    const ScannerLibrary& library = scanner.library();
     ParameterDuringScope scanMode(library, scannerParameter::scanMode, singleScanMode, restingScanMode);
     std::uint32_t imageSize = 0;
     std::uint32_t templateCapacity = 0;
-    if (readScannerParameter(library, scannerParameter::frameSize, imageSize) != scannerSuccess ||
-        readScannerParameter(library, scannerParameter::templateCapacity, templateCapacity) != scannerSuccess) {
-        return std::string(parametersFailedBody);
+    for (auto [id, value] : {std::pair{scannerParameter::frameSize, &imageSize},
+                             std::pair{scannerParameter::templateCapacity, &templateCapacity}}) {
+        if (ScannerStatus status = readScannerParameter(library, id, *value); status != scannerSuccess) {
+            scanner.lost(console, failedWithStatus("reading parameter " + std::to_string(id), status));
+            return std::string(parametersFailedBody);
+        }
     }
     std::unique_ptr<std::uint8_t[]> image = tryAllocate(imageSize);
     std::unique_ptr<std::uint8_t[]> templ = tryAllocate(templateCapacity);
@@ -80,9 +83,13 @@ std::string captureBody(const ScannerLibrary& library) {
 
 Reply handleScanSingle(Scanner& scanner, Console& console) {
     console.out("--- Handling /api/scan/single ---");
-    std::lock_guard lock(scanner.lock);
+    std::optional<Scanner::Held> held = scanner.hold(console);
+    if (!held) {
+        console.err("Scanner busy: /api/scan/single was not served");
+        return jsonReply(std::string(scannerBusyBody));
+    }
     try {
-        return jsonReply(captureBody(scanner.library));
+        return jsonReply(captureBody(*held, console));
     } catch (const std::bad_alloc&) {
         return jsonReply(std::string(allocationFailedBody));
     }

@@ -4,9 +4,6 @@
 // the built-in simulated device, and scripted doubles in the tests.
 
 #include <cstdint>
-#include <mutex>
-#include <string>
-#include <string_view>
 
 #include "platform/calling_convention.h"
 
@@ -57,6 +54,10 @@ inline constexpr std::uint32_t scanMode = 10;
 inline constexpr std::uint32_t startupTwoThousandOne = 2001;
 }  // namespace scannerParameter
 
+// Values of parameter 10: a single scan, and the resting mode.
+inline constexpr std::uintptr_t singleScanMode = 1;
+inline constexpr std::uintptr_t restingScanMode = 7;
+
 // Mode argument of a capture.
 inline constexpr std::uint32_t capturePurpose = 3;
 
@@ -77,24 +78,6 @@ struct ScannerLibrary {
     // nonzero for a match. detail is written by some libraries and never read.
     ScannerStatus(SCANNER_API* verify)(void* context, ScannerData* templ, std::uint32_t* matched,
                                        std::uint32_t* detail);
-};
-
-// How start-up went: connected, or why not (empty when connected).
-struct ScannerStartup {
-    bool connected = false;
-    std::string detail;
-};
-
-// The library the process drives, and the lock held for the whole of each
-// single scan and each verification, so the process-wide parameters and the
-// device are never changed under a request. kind and startup are set once,
-// before the first request, for the status to report.
-struct Scanner {
-    explicit Scanner(const ScannerLibrary& functions) : library(functions) {}
-    ScannerLibrary library;
-    std::mutex lock;
-    std::string_view kind = "simulated";  // or "vendor"
-    ScannerStartup startup;
 };
 
 // Reads a parameter's 32-bit value; returns the library's status.

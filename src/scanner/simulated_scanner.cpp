@@ -181,13 +181,15 @@ ScannerStatus SCANNER_API verify(void*, ScannerData* templ, std::uint32_t* match
     if (templ == nullptr || matched == nullptr || (templ->data == nullptr && templ->size != 0)) {
         return simulatedBadArgument;
     }
-    const Presence presence = fingerPresence();
-    if (presence.status != scannerSuccess) return presence.status;
     *matched = 0;
     if (detail != nullptr) *detail = 0;
     const auto* stored = static_cast<const std::uint8_t*>(templ->data);
-    // Bytes that are no record cannot match; no need to touch the sensor.
-    if (!fingerprint::readMinutiaeRecord(stored, templ->size)) return scannerSuccess;
+    // Bytes that are no record, or a record without minutiae, cannot match: the
+    // finger is not even waited for.
+    const auto record = fingerprint::readMinutiaeRecord(stored, templ->size);
+    if (!record || record->minutiae.empty()) return scannerSuccess;
+    const Presence presence = fingerPresence();
+    if (presence.status != scannerSuccess) return presence.status;
     Touch live = touchWithFinger(presence);
     if (live.templ.empty()) return scannerSuccess;
     const double score = simulator::compareTemplates(stored, templ->size, live.templ.data(), live.templ.size());

@@ -1,6 +1,5 @@
 #include "scanner/verify_endpoint.h"
 
-#include <mutex>
 #include <stdexcept>
 #include <string_view>
 
@@ -9,6 +8,9 @@
 #include "scanner/scanner_library.h"
 
 namespace {
+
+constexpr std::string_view scannerBusyBody =
+    "{\"success\": false, \"verified\": false, \"message\": \"The scanner is busy with another request.\"}";
 
 bool liveFingerMatches(const ScannerLibrary& library, std::string& templateBytes) {
     ScannerData templ{static_cast<std::uint32_t>(templateBytes.size()), templateBytes.data()};
@@ -39,6 +41,10 @@ bool anyTemplateMatches(const ScannerLibrary& library, Console& console, std::st
 Reply handleVerifyWithTemplate(Scanner& scanner, Console& console, std::string_view body) {
     console.out("--- Handling /verify_with_template POST (four fingers) ---");
     if (countTemplateFields(body) > maxTemplatesPerVerification) return jsonReply(std::string(tooManyTemplatesBody));
-    std::lock_guard lock(scanner.lock);
-    return jsonReply(std::string(verificationBody(anyTemplateMatches(scanner.library, console, body))));
+    std::optional<Scanner::Held> held = scanner.hold(console);
+    if (!held) {
+        console.err("Scanner busy: /verify_with_template was not served");
+        return jsonReply(std::string(scannerBusyBody));
+    }
+    return jsonReply(std::string(verificationBody(anyTemplateMatches(held->library(), console, body))));
 }

@@ -7,7 +7,6 @@
 
 #include "platform/console_mode.h"
 #include "platform/net.h"
-#include "scanner/connect_scanner.h"
 #include "scanner/default_library.h"
 #include "scanner/unavailable_library.h"
 #include "server/accept_loop.h"
@@ -64,10 +63,7 @@ int main(int argc, char** argv) {
     services.console.out(std::string("Server is listening for connections on port ") + listenPort + "...");
 
     // Loaded only now, as the scanner is connected once the server listens.
-    LibraryChoice library = defaultScannerLibrary();
-    services.scanner.library = library.functions;
-    services.scanner.kind = library.kind;
-    services.scanner.startup = connectScanner(library.functions, services.console, library.problem);
+    services.scanner.start(services.console, defaultScannerLibrary);
     // The start-up lines are out; from here on no request waits for the console.
     services.console.redirect(consoleWriter.sink());
 

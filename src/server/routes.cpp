@@ -17,7 +17,7 @@ Reply routeRequest(Services& services, const Request& request) {
     const std::string_view method = request.method;
     const std::string_view path = request.path;
     if (path == "/api/config") return handleConfig(services.tokens, services.console);
-    if (path == "/api/status") return handleStatus(services.scanner, services.origins);
+    if (path == "/api/status") return handleStatus(services.scanner, services.console, services.origins);
     if (path.starts_with("/api/demoscan/single")) return handleDemoScanSingle(services.console, path);
     if (method == "POST" && path == "/demoverify_with_template") {
         return handleDemoVerifyWithTemplate(services.console, request.body);

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "platform/console.h"
-#include "scanner/scanner_library.h"
+#include "scanner/scanner.h"
 #include "security/csrf_token_store.h"
 #include "security/origin_check.h"
 #include "static/static_files.h"

@@ -14,9 +14,10 @@ std::string jsonString(std::string_view text) {
 
 }  // namespace
 
-Reply handleStatus(const Scanner& scanner, const AllowedOrigins& origins) {
+Reply handleStatus(Scanner& scanner, Console& console, const AllowedOrigins& origins) {
+    const ScannerState state = scanner.check(console);
     return jsonReply("{\"success\": true, \"version\": \"" FINGERBRIDGE_VERSION "\", \"scanner\": \"" +
-                     std::string(scanner.startup.connected ? "connected" : "unavailable") +
-                     "\", \"scannerDetail\": " + jsonString(scanner.startup.detail) + ", \"library\": \"" +
-                     std::string(scanner.kind) + "\", \"allowedOrigin\": " + jsonString(origins.asGiven) + "}");
+                     std::string(state.connected ? "connected" : "unavailable") +
+                     "\", \"scannerDetail\": " + jsonString(state.detail) + ", \"library\": \"" +
+                     std::string(state.kind) + "\", \"allowedOrigin\": " + jsonString(origins.asGiven) + "}");
 }

@@ -1,9 +1,11 @@
 #pragma once
 
 #include "http/reply.h"
-#include "scanner/scanner_library.h"
+#include "platform/console.h"
+#include "scanner/scanner.h"
 #include "security/origin_check.h"
 
-// /api/status: the version, how the scanner's start-up went and why, which
-// library drives it, and the --origin setting, so a page can tell what is wrong.
-Reply handleStatus(const Scanner& scanner, const AllowedOrigins& origins);
+// /api/status: the version, whether the scanner is connected now and why not,
+// which library drives it, and the --origin setting, so a page can tell what
+// is wrong.
+Reply handleStatus(Scanner& scanner, Console& console, const AllowedOrigins& origins);

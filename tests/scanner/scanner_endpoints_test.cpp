@@ -8,6 +8,7 @@
 #include "scanner/connect_scanner.h"
 #include "scanner/load_failure.h"
 #include "scanner/scan_endpoint.h"
+#include "scanner/unavailable_library.h"
 #include "scanner/verify_endpoint.h"
 #include "support/console_lines.h"
 #include "support/scripted_scanner.h"
@@ -108,7 +109,7 @@ TEST(VerifyWithTemplate, TriesUsableTemplatesInOrderUntilOneMatches) {
     EXPECT_EQ(scannerCalls().size(), 3u);
 }
 
-TEST(ConnectScanner, OpensSetsStartupParametersAndReportsWhatStopsIt) {
+TEST(ConnectScanner, OpensSetsStartupParametersAndReportsWhatStopsItAtStartUp) {
     const std::tuple<const char*, void (*)(ScannerScript&), std::string, std::size_t, std::string> cases[] = {
         {"all succeed", [](ScannerScript&) {}, "", 5, ""},
         {"open fails", [](ScannerScript& s) { s.openStatus = 0xFFFFFFFF; }, "", 2, "opening the scanner failed with status -1"},
@@ -122,9 +123,8 @@ TEST(ConnectScanner, OpensSetsStartupParametersAndReportsWhatStopsIt) {
         ScannerScript script;
         change(script);
         ConsoleLines console;
-        const ScannerStartup startup = connectScanner(scriptedScanner(script), console.console, problem);
-        EXPECT_EQ(startup.connected, detail.empty()) << name;
-        EXPECT_EQ(startup.detail, detail) << name;
+        Scanner scanner(unavailableScannerLibrary());
+        scanner.start(console.console, [&] { return LibraryChoice{scriptedScanner(script), "vendor", problem}; });
         EXPECT_EQ(scannerCalls(), std::vector<std::string>(all.begin(), all.begin() + calls)) << name;
         const std::vector<std::string> lines =
             detail.empty() ? std::vector<std::string>{"Futronic device connected automatically."}
@@ -132,6 +132,63 @@ TEST(ConnectScanner, OpensSetsStartupParametersAndReportsWhatStopsIt) {
                                                       "Scanner library: " + detail};
         EXPECT_EQ(detail.empty() ? console.out : console.err, lines) << name;
     }
+}
+
+// Each change of state prints one line; a failure that repeats prints nothing.
+TEST(ConnectScanner, ReconnectsWhileNotConnectedAndFindsALibraryAddedLater) {
+    ConsoleLines console;
+    Scanner scanner(unavailableScannerLibrary());
+    scanner.reconnectInterval = std::chrono::milliseconds(0);
+    ScannerScript script = threeByTwo();
+    script.openStatus = 5;
+    int looks = 0;
+    scanner.start(console.console, [&] {
+        return ++looks == 1 ? LibraryChoice{unavailableScannerLibrary(), "vendor", "FTRAPI.dll not found"}
+                            : LibraryChoice{scriptedScanner(script), "vendor", ""};
+    });
+    auto state = [&] {
+        const ScannerState now = scanner.check(console.console);
+        return (now.connected ? "connected" : "unavailable: ") + now.detail;
+    };
+    EXPECT_EQ(state(), "unavailable: opening the scanner failed with status 5");  // the library found, not usable
+    EXPECT_EQ(state(), "unavailable: opening the scanner failed with status 5");
+    ScannerScript working = threeByTwo();
+    working.getStatus[3] = 7;
+    scriptedScanner(working);
+    EXPECT_EQ(state(), "connected");
+    EXPECT_EQ(scannerCalls(), (std::vector<std::string>{"2", "1", "3:2001=0", "3:4=1", "3:9=0"}));
+    EXPECT_EQ(handleScanSingle(scanner, console.console).body, parametersFailed);  // lost
+    EXPECT_EQ(state(), "connected");  // reconnected: opening is all it takes
+    EXPECT_EQ(state(), "unavailable: reading parameter 3 failed with status 7");  // the status check's own reading
+    EXPECT_EQ(looks, 2);
+    EXPECT_EQ(console.err, (std::vector<std::string>{
+        "Failed to connect to Futronic device automatically.", "Scanner library: FTRAPI.dll not found",
+        "Scanner library: opening the scanner failed with status 5",
+        "Scanner library: reading parameter 3 failed with status 7",
+        "Scanner library: reading parameter 3 failed with status 7"}));
+    EXPECT_EQ(console.out, (std::vector<std::string>{"Futronic device connected automatically.",
+        "--- Handling /api/scan/single ---", "Futronic device connected automatically."}));
+}
+
+// A request that cannot get the scanner is answered busy, without waiting for
+// the one that holds it; a status request reports the state kept.
+TEST(ScanSingle, AnswersBusyWhileAnotherRequestHoldsTheScanner) {
+    ScannerScript script = threeByTwo();
+    script.captureBlocks = true;
+    ConsoleLines console;
+    Scanner scanner(scriptedScanner(script));
+    scanner.busyWait = std::chrono::milliseconds(0);
+    std::thread first([&] { EXPECT_TRUE(handleScanSingle(scanner, console.console).body.starts_with("{\"success\": true")); });
+    awaitBlockedCapture();
+    EXPECT_EQ(handleScanSingle(scanner, console.console).body,
+              "{\"success\": false, \"message\": \"The scanner is busy with another request.\"}");
+    EXPECT_EQ(handleVerifyWithTemplate(scanner, console.console, "template1=QUJD").body,
+              "{\"success\": false, \"verified\": false, \"message\": \"The scanner is busy with another request.\"}");
+    EXPECT_TRUE(scanner.check(console.console).connected);
+    releaseCapture();
+    first.join();
+    EXPECT_EQ(console.err, (std::vector<std::string>{"Scanner busy: /api/scan/single was not served",
+                                                     "Scanner busy: /verify_with_template was not served"}));
 }
 
 TEST(LoadFailure, NamesTheCauseAnOperatorCanFix) {

@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include "scanner/connect_scanner.h"
 #include "scanner/simulated_scanner.h"
 #include "server/respond.h"
 #include "support/console_lines.h"
@@ -32,9 +31,8 @@ struct InProcess : ServerUnderTest {
 
 TEST(Respond, AnswersEveryRequestOfTheTable) {
     InProcess server;
-    server.services.scanner.startup = connectScanner(server.services.scanner.library, server.services.console);
-    ASSERT_TRUE(server.services.scanner.startup.connected);
-    server.outLines(1);
+    server.services.scanner.start(server.services.console);
+    ASSERT_EQ(server.outLines(1), std::vector<std::string>{"Futronic device connected automatically."});
     runReplyTable(server, "https://app.example");
     // Nothing printed beyond what the table expects.
     EXPECT_EQ(server.outLines(1), std::vector<std::string>{""});
