@@ -119,6 +119,21 @@ test('demo mode: an enrolled finger matches, tampered in storage it does not, ' 
     }
   }));
 
+test('scanner mode: the page notices a scanner plugged in after start-up, with no reload', async () => {
+  const control = `${tmpdir()}/fingerbridge-replugged`;
+  await writeFile(control, 'unplugged\n');
+  await withBridge([], async (page) => {
+    await page.goto(bridgeUrl + '/');
+    await waitForStatus(page, /^Ready, demo only: .* \(the simulated scanner is unplugged\); it keeps looking/);
+    const note = page.locator('#scanner-state');
+    assert.equal(await note.textContent(),
+      'Scanner unavailable: the simulated scanner is unplugged. fingerbridge keeps looking for it.');
+    await writeFile(control, 'seed 3\n');
+    await waitForStatus(page, /^The scanner is connected now\./);
+    assert.equal(await note.textContent(), 'Scanner connected (simulated).');
+  }, browser, { FINGERBRIDGE_SIM_CONTROL: control });
+});
+
 // A page of another origin using the client as the README shows, the module loaded from the bridge.
 const otherApp = `<!doctype html><p role="status">Working</p><script type="module">
 const status = document.querySelector('[role=status]');
@@ -197,7 +212,7 @@ test('diagnose() tells apart why a page cannot use the bridge', async (t) => {
     ['a public page denied local network access', { bridge: allowed, launchArgs: publicPage, setup: denyLocalNetwork },
       'permission-denied', `allow local network access for ${appOrigin} in the site settings`],
     ['a scanner unplugged at start-up', { bridge: allowed, env: { FINGERBRIDGE_SIM_CONTROL: unplugged } },
-      'scanner-unavailable', 'its scanner is not available (the simulated scanner is unplugged).'],
+      'scanner-unavailable', 'its scanner is not available (the simulated scanner is unplugged); it keeps looking'],
     ['no service', {}, 'service-unreachable', `${bridgeUrl} cannot be reached`],
     ['an origin not on the list', { bridge: ['--origin', 'https://app.example'] },
       'origin-not-allowed', `start it with --origin ${appOrigin}.`],

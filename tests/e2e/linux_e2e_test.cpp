@@ -92,22 +92,48 @@ TEST(LinuxProcess, AnswersWhileStandardOutputIsStuckAndCountsWhatItDrops) {
     EXPECT_EQ(printed + dropped, 401);
 }
 
-// Started under the simulator's "unplugged": the failure lines, and the status says why.
-TEST(LinuxProcess, ReportsAScannerUnpluggedAtStartUp) {
+// Started under the simulator's "unplugged", plugged in, then out again: the status follows
+// without a restart, each change prints one line, and a failure that repeats prints nothing.
+TEST(LinuxProcess, FindsTheScannerPluggedInLaterAndReportsItsLoss) {
     const std::string control = testing::TempDir() + "fingerbridge-unplugged";
     std::ofstream(control) << "unplugged\r\n";
     ServerLaunch launch = serverLaunch();
     launch.environment = {{"FINGERBRIDGE_SIM_CONTROL", control}};
+    launch.lineTimeoutMs = 1500;
     ServerProcess server({"--origin", "https://app.example/\"\\"}, launch);  // as given, JSON-escaped
     server.waitUntilListening();
     EXPECT_EQ(server.errLines(2), (std::vector<std::string>{"Failed to connect to Futronic device automatically.",
                                                              "Scanner library: the simulated scanner is unplugged"}));
     const std::string config = sendRequest(8080, "GET /api/config HTTP/1.1\r\n\r\n");  // ...{"csrfToken": "..."}
     const std::string token = config.substr(config.rfind(' ') + 2, config.size() - config.rfind(' ') - 4);
-    EXPECT_TRUE(sendRequest(8080, "GET /api/status HTTP/1.1\r\nX-CSRF-Token: " + token + "\r\n\r\n")
-                    .ends_with("{\"success\": true, \"version\": \"" FINGERBRIDGE_VERSION "\", \"scanner\": \"unavailable\", "
-                               "\"scannerDetail\": \"the simulated scanner is unplugged\", \"library\": \"simulated\", "
-                               "\"allowedOrigin\": \"https://app.example/\\\"\\\\\"}"));
+    auto ask = [&token](const std::string& path) {
+        const std::string reply = sendRequest(8080, "GET " + path + " HTTP/1.1\r\nX-CSRF-Token: " + token + "\r\n\r\n");
+        return reply.substr(reply.find("\r\n\r\n") + 4);
+    };
+    const std::string unavailable = "{\"success\": true, \"version\": \"" FINGERBRIDGE_VERSION "\", \"scanner\": \"unavailable\", ";
+    EXPECT_EQ(ask("/api/status"), unavailable + "\"scannerDetail\": \"the simulated scanner is unplugged\", "
+                                  "\"library\": \"simulated\", \"allowedOrigin\": \"https://app.example/\\\"\\\\\"}");
+    // Asks until the status says `state` (one attempt a second at most); a bound on waiting, not a timing check.
+    auto awaitStatus = [&ask](const std::string& state) {
+        std::string status;
+        for (int asked = 0; asked < 50 && (status = ask("/api/status")).find(state) == std::string::npos; ++asked) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        }
+        return status;
+    };
+    std::ofstream(control) << "seed 1\n";
+    EXPECT_NE(awaitStatus("\"scanner\": \"connected\", \"scannerDetail\": \"\""), "");
+    const std::string scan = ask("/api/scan/single");
+    EXPECT_TRUE(scan.starts_with("{\"success\": true, ")) << scan.substr(0, 80);
+    std::ofstream(control) << "unplugged\n";
+    EXPECT_TRUE(ask("/api/status").starts_with(unavailable + "\"scannerDetail\": \"reading parameter 3 failed with status 7\""));
+    EXPECT_NE(awaitStatus("opening the scanner failed with status 7"), "");
+    for (int asked = 0; asked < 15; ++asked) ask("/api/status");  // over a second: more attempts, the same failure
+    EXPECT_EQ(server.errLines(3), (std::vector<std::string>{"Scanner library: reading parameter 3 failed with status 7",
+                                                             "Scanner library: opening the scanner failed with status 7", ""}));
+    int connected = 0;
+    for (std::string line; !(line = server.outLines(1)[0]).empty();) connected += line == "Futronic device connected automatically.";
+    EXPECT_EQ(connected, 1);
     std::remove(control.c_str());
 }
 

@@ -2,8 +2,10 @@
 // double-click starts it, with the stand-in FTRAPI.dll beside it or with no library at all.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <thread>
 #include <sys/wait.h>
 
 #include "e2e/server_process.h"
@@ -93,6 +95,25 @@ TEST(WindowsStandIn, ConnectsScansAndVerifiesThroughTheOrdinals) {
     const std::string templ = scan.substr(split + middle.size(), scan.size() - split - middle.size() - 2);
     EXPECT_EQ(templ, encodeBase64(reinterpret_cast<const std::uint8_t*>("STAND-IN"), 8));
     EXPECT_EQ(body(ask("POST /verify_with_template", "template1=" + templ)), "{\"success\": true, \"verified\": true}");
+}
+
+TEST(WindowsStandIn, FindsTheScannerPluggedInAfterStartUp) {
+    const std::string marker = WINDOWS_STAGE "/replugged/" WINDOWS_TOP "/bin/unplugged";
+    std::fclose(std::fopen(marker.c_str(), "w"));
+    ServerProcess server({}, wineLaunch("replugged"));
+    server.waitUntilListening();
+    const std::vector<std::string> err = server.errLines(3);  // after the warning
+    EXPECT_EQ(err[1], "Failed to connect to Futronic device automatically.");
+    EXPECT_EQ(err[2], "Scanner library: opening the scanner failed with status 21");
+    std::remove(marker.c_str());
+    // One attempt a second at most: a bound on waiting, not a timing check.
+    std::string status;
+    for (int asked = 0; asked < 50 && (status = body(ask("GET /api/status"))).find("\"scanner\": \"connected\"") ==
+                                          std::string::npos; ++asked) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    EXPECT_NE(status.find("\"scanner\": \"connected\", \"scannerDetail\": \"\""), std::string::npos) << status;
+    EXPECT_TRUE(body(ask("GET /api/scan/single")).starts_with("{\"success\": true, "));
 }
 
 TEST(WindowsWithoutLibrary, ReportsTheFailedConnectionAndServesTheRest) {

@@ -11,7 +11,8 @@
 //
 // Every failure is thrown as a BridgeError whose message can be shown to a person.
 // status() resolves to the /api/status reply: scanner is 'connected' or
-// 'unavailable' (how start-up went, not proof it is still plugged in) and
+// 'unavailable' now (the bridge asks the scanner's library at each status
+// request, and keeps looking for a scanner that is not connected) and
 // scannerDetail says why. diagnose() never rejects and settles within 5 s; its
 // message is one sentence for a person, its outcome one of 'ok',
 // 'scanner-unavailable', 'origin-not-allowed' (running, but --origin does not name
@@ -24,12 +25,15 @@
 export const DEFAULT_BRIDGE_URL = 'http://127.0.0.1:8080';
 
 const DIAGNOSE_BUDGET_MS = 5000;
+// What the bridge answers when another request has held the scanner for 3 s.
+const BUSY_MESSAGE = 'The scanner is busy with another request.';
 // Names browsers have used for the permission a public page needs to reach 127.0.0.1.
 const LOCAL_NETWORK_PERMISSIONS = ['loopback-network', 'local-network', 'local-network-access'];
 
 export class BridgeError extends Error {
   // kind: 'unreachable' (no answer, or the browser blocked the reply),
-  // 'refused' (403), 'failed' (the bridge answered with success false),
+  // 'refused' (403), 'busy' (another page or tab is using the scanner),
+  // 'failed' (the bridge answered with success false otherwise),
   // 'http' (any other status), 'protocol' (a reply that is not the expected JSON),
   // 'input' (the call itself was wrong).
   constructor(message, kind, status = 0) {
@@ -84,6 +88,7 @@ export function createFingerbridgeClient(baseUrl = DEFAULT_BRIDGE_URL) {
     if (!body || typeof body !== 'object') {
       return new BridgeError('The bridge sent a reply that could not be read.', 'protocol', status);
     }
+    if (said === BUSY_MESSAGE) return new BridgeError(said, 'busy', status);
     return new BridgeError(said || 'The bridge reported a failure without a message.', 'failed', status);
   }
 
@@ -138,7 +143,7 @@ export function createFingerbridgeClient(baseUrl = DEFAULT_BRIDGE_URL) {
   const verdicts = {
     ok: () => `The fingerprint bridge at ${address} is running and its scanner is connected.`,
     'scanner-unavailable': (detail) => `The fingerprint bridge at ${address} is running, but its scanner ` +
-      `is not available (${clause(detail) || 'no reason given'}).`,
+      `is not available (${clause(detail) || 'no reason given'}); it keeps looking for it.`,
     'origin-not-allowed': () => `The fingerprint bridge at ${address} is running but refuses this page; ` +
       `start it with --origin ${pageOrigin()}.`,
     'host-not-allowed': () => `The fingerprint bridge answers only at 127.0.0.1 or localhost, so this page ` +

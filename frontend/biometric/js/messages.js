@@ -7,6 +7,7 @@ export function explain(error, mode) {
   if (!error || error.name !== 'BridgeError') {
     return `Something went wrong in this page: ${error && error.message ? error.message : error}`;
   }
+  if (error.kind === 'busy') return 'Another page or tab is using the scanner; try again when it is done.';
   if (error.kind === 'failed' && mode === 'scanner') {
     return `The scanner reported a failure: ${error.message} ` +
       'Check that the scanner is plugged in, or switch to demo mode, which needs no scanner.';
@@ -32,8 +33,8 @@ export function describeBridge({ version, scanner, scannerDetail, library }) {
   }
   const why = String(scannerDetail || 'no reason given').replace(/\.$/, '');
   return {
-    ready: `Ready, demo only: fingerbridge ${version} is running, but the scanner is unavailable (${why}). ` +
-      'Demo mode still works.',
-    note: `Scanner unavailable (${why}): demo only until that is fixed and fingerbridge restarted.`,
+    ready: `Ready, demo only: fingerbridge ${version} is running, but the scanner is unavailable (${why}); ` +
+      'it keeps looking for it. Demo mode still works.',
+    note: `Scanner unavailable: ${why}. fingerbridge keeps looking for it.`,
   };
 }

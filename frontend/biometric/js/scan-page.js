@@ -57,6 +57,8 @@ async function run(busyText, work, diagnoseAnyFailure = false) {
   } catch (error) {
     const unknown = diagnoseAnyFailure || error?.kind === 'unreachable';
     status.error(unknown ? await diagnosis() : explain(error, mode()));
+    // A scanner failure may mean it was unplugged: the note then says so, and the page watches for it.
+    if (error?.kind === 'failed' && mode() === 'scanner') bridge.status().then(showScanner, () => {});
   }
   render();
   // Disabling the clicked button dropped keyboard focus; give it back.
@@ -141,6 +143,26 @@ keepBox.addEventListener('change', keepChanged);
 forgetButton.addEventListener('click', forget);
 verifyButton.addEventListener('click', verify);
 
+// While the scanner is unavailable the bridge keeps looking for it, and so does the page.
+const SCANNER_CHECK_MS = 3000;
+let scannerCheck = null;
+
+function showScanner(reply) {
+  const { note } = describeBridge(reply);
+  byId('scanner-state').textContent = note;
+  byId('scanner-state').hidden = false;
+  if (reply.scanner === 'connected' || scannerCheck) return;
+  scannerCheck = setInterval(async () => {
+    const now = await bridge.status().catch(() => null);
+    if (!now) return;
+    byId('scanner-state').textContent = describeBridge(now).note;
+    if (now.scanner !== 'connected') return;
+    clearInterval(scannerCheck);
+    scannerCheck = null;
+    if (!status.isBusy()) status.info('The scanner is connected now.');
+  }, SCANNER_CHECK_MS);
+}
+
 async function start() {
   const demo = location.hash === '#demo';
   for (const input of modeInputs) input.checked = (input.value === 'demo') === demo;
@@ -154,10 +176,9 @@ async function start() {
   }
   render();
   await run('Connecting to the fingerprint bridge\u2026', async () => {
-    const { ready, note } = describeBridge(await bridge.status());
-    byId('scanner-state').textContent = note;
-    byId('scanner-state').hidden = false;
-    return `${ready}${restoreNote}`;
+    const reply = await bridge.status();
+    showScanner(reply);
+    return `${describeBridge(reply).ready}${restoreNote}`;
   }, true);
 }
 
