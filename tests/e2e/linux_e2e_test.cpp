@@ -67,8 +67,7 @@ TEST(LinuxProcess, AnswersWhileStandardOutputIsStuckAndCountsWhatItDrops) {
                               .lineTimeoutMs = 2000, .outPipeBytes = 4096});
     server.waitUntilListening();
     ASSERT_EQ(server.outLines(1)[0], "Futronic device connected automatically.");
-    const std::string config = sendRequest(8080, "GET /api/config HTTP/1.1\r\n\r\n");  // ...{"csrfToken": "..."}
-    const std::string token = config.substr(config.rfind(' ') + 2, config.size() - config.rfind(' ') - 4);
+    const std::string token = tokenFrom(8080);
     server.fillOutput("filler");
     const std::string path = "/api/demoscan/single?finger=1&x=" + std::string(8192, 'a');
     const std::string request = "GET " + path + " HTTP/1.1\r\nX-CSRF-Token: " + token + "\r\n\r\n";
@@ -104,8 +103,7 @@ TEST(LinuxProcess, FindsTheScannerPluggedInLaterAndReportsItsLoss) {
     server.waitUntilListening();
     EXPECT_EQ(server.errLines(2), (std::vector<std::string>{"Failed to connect to Futronic device automatically.",
                                                              "Scanner library: the simulated scanner is unplugged"}));
-    const std::string config = sendRequest(8080, "GET /api/config HTTP/1.1\r\n\r\n");  // ...{"csrfToken": "..."}
-    const std::string token = config.substr(config.rfind(' ') + 2, config.size() - config.rfind(' ') - 4);
+    const std::string token = tokenFrom(8080);
     auto ask = [&token](const std::string& path) {
         const std::string reply = sendRequest(8080, "GET " + path + " HTTP/1.1\r\nX-CSRF-Token: " + token + "\r\n\r\n");
         return reply.substr(reply.find("\r\n\r\n") + 4);

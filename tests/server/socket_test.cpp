@@ -14,11 +14,6 @@ namespace {
 
 using namespace std::chrono_literals;
 
-std::string tokenFrom(int port) {
-    const std::string config = sendRequest(port, "GET /api/config HTTP/1.1\r\n\r\n");  // ...{"csrfToken": "..."}
-    return config.substr(config.rfind(' ') + 2, config.size() - config.rfind(' ') - 4);
-}
-
 // A scan whose capture waits until the test releases it.
 ScannerScript blockedScan() {
     ScannerScript script;

@@ -74,6 +74,11 @@ std::string sendRequest(int port, const std::string& request, bool ipv6) {
     return reply;
 }
 
+std::string tokenFrom(int port) {
+    const std::string config = sendRequest(port, "GET /api/config HTTP/1.1\r\n\r\n");  // ...{"csrfToken": "..."}
+    return config.substr(config.rfind(' ') + 2, config.size() - config.rfind(' ') - 4);
+}
+
 TestServer::TestServer(Services& services, ConnectionLimits limits) {
     startNetwork();
     ListenResult listening = listenOn("127.0.0.1", "0");

@@ -30,6 +30,9 @@ bool waitReadable(Socket socket, std::chrono::milliseconds wait);
 std::string sendRequest(int port, const std::string& request, bool ipv6 = false);
 std::string readUntilClosed(Socket socket);
 
+// A fresh token from the server's /api/config.
+std::string tokenFrom(int port);
+
 // The real accept loop on an ephemeral port, in this process; stopped and
 // joined, its connections finished, when it goes out of scope.
 class TestServer {

@@ -35,8 +35,7 @@ std::string body(const std::string& reply) { return reply.substr(reply.find("\r\
 
 // The reply to a request carrying a fresh token.
 std::string ask(const std::string& requestLine, const std::string& form = "") {
-    const std::string config = body(sendRequest(8080, "GET /api/config HTTP/1.1\r\n\r\n"));  // {"csrfToken": "..."}
-    return sendRequest(8080, requestLine + " HTTP/1.1\r\nX-CSRF-Token: " + config.substr(15, config.size() - 17) +
+    return sendRequest(8080, requestLine + " HTTP/1.1\r\nX-CSRF-Token: " + tokenFrom(8080) +
                                  "\r\nContent-Length: " + std::to_string(form.size()) + "\r\n\r\n" + form);
 }
 
