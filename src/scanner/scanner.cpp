@@ -9,8 +9,28 @@ constexpr const char* failedLine = "Failed to connect to Futronic device automat
 
 }  // namespace
 
+std::optional<Scanner::Held> Scanner::take(std::optional<std::chrono::milliseconds> wait) {
+    std::unique_lock lock(holdMutex_);
+    auto free = [this] { return !held_; };
+    if (!wait) {
+        released_.wait(lock, free);
+    } else if (!released_.wait_for(lock, *wait, free)) {
+        return std::nullopt;
+    }
+    held_ = true;
+    return Held(*this);
+}
+
+void Scanner::release() {
+    {
+        std::lock_guard lock(holdMutex_);
+        held_ = false;
+    }
+    released_.notify_one();
+}
+
 void Scanner::start(Console& console, std::function<LibraryChoice()> findLibrary) {
-    std::lock_guard lock(lock_);
+    const Held held = *take(std::nullopt);
     findLibrary_ = std::move(findLibrary);
     std::string_view kind = "simulated";
     if (findLibrary_) {
@@ -35,23 +55,21 @@ void Scanner::start(Console& console, std::function<LibraryChoice()> findLibrary
 }
 
 std::optional<Scanner::Held> Scanner::hold(Console& console) {
-    std::unique_lock lock(lock_, busyWait);
-    if (!lock.owns_lock()) return std::nullopt;
-    reconnectIfDue(console);
-    return Held(*this, std::move(lock));
+    std::optional<Held> held = take(busyWait);
+    if (held) reconnectIfDue(console);
+    return held;
 }
 
 void Scanner::Held::lost(Console& console, const std::string& reason) {
     {
-        std::lock_guard state(scanner_.stateMutex_);
-        if (!scanner_.state_.connected) return;  // not connected anyway: nothing lost
+        std::lock_guard state(scanner_->stateMutex_);
+        if (!scanner_->state_.connected) return;  // not connected anyway: nothing lost
     }
-    scanner_.record(console, reason);
+    scanner_->record(console, reason);
 }
 
 ScannerState Scanner::check(Console& console) {
-    std::unique_lock lock(lock_, std::try_to_lock);
-    if (lock.owns_lock()) {
+    if (const std::optional<Held> held = take(std::chrono::milliseconds(0))) {
         bool connected = false;
         {
             std::lock_guard state(stateMutex_);

@@ -7,11 +7,13 @@
 // second, so a scanner plugged in after start-up, or again, is found.
 
 #include <chrono>
+#include <condition_variable>
 #include <functional>
 #include <mutex>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "platform/console.h"
 #include "scanner/default_library.h"
@@ -38,15 +40,19 @@ public:
     // The scanner for one scan or verification, held until this is dropped.
     class Held {
     public:
-        const ScannerLibrary& library() const { return scanner_.library_; }
+        Held(Held&& other) noexcept : scanner_(std::exchange(other.scanner_, nullptr)) {}
+        Held& operator=(Held&&) = delete;
+        ~Held() {
+            if (scanner_ != nullptr) scanner_->release();
+        }
+        const ScannerLibrary& library() const { return scanner_->library_; }
         // A connected scanner stopped answering: reported, and the next use reconnects.
         void lost(Console& console, const std::string& reason);
 
     private:
         friend class Scanner;
-        Held(Scanner& scanner, std::unique_lock<std::timed_mutex> lock) : scanner_(scanner), lock_(std::move(lock)) {}
-        Scanner& scanner_;
-        std::unique_lock<std::timed_mutex> lock_;
+        explicit Held(Scanner& scanner) : scanner_(&scanner) {}
+        Scanner* scanner_;
     };
 
     // Waits at most busyWait for a request that holds the scanner; nothing
@@ -64,6 +70,11 @@ public:
     std::chrono::milliseconds reconnectInterval{1000};
 
 private:
+    // The scanner lock: a flag under a mutex, so that a request can stop
+    // waiting for it. Nothing when the wait (none: for ever) runs out.
+    std::optional<Held> take(std::optional<std::chrono::milliseconds> wait);
+    void release();
+
     // With the scanner lock held.
     void reconnectIfDue(Console& console);
     void checkConnected(Console& console);
@@ -73,7 +84,9 @@ private:
     ScannerLibrary library_;  // changed only with the scanner lock held
     std::string libraryProblem_;
     std::function<LibraryChoice()> findLibrary_;
-    std::timed_mutex lock_;
+    std::mutex holdMutex_;
+    std::condition_variable released_;
+    bool held_ = false;
 
     std::mutex stateMutex_;  // guards the three below
     ScannerState state_;
