@@ -44,7 +44,7 @@ void scanReply320x480(benchmark::State& state) {
     std::string templ = randomBytes(1024);
     for (auto _ : state) {
         auto body = buildScanReplyBody(reinterpret_cast<const std::uint8_t*>(frame.data()), frame.size(), 320,
-                                       480, reinterpret_cast<const std::uint8_t*>(templ.data()), templ.size());
+                                       480, reinterpret_cast<const std::uint8_t*>(templ.data()), templ.size(), 75);
         benchmark::DoNotOptimize(body->data());
     }
 }

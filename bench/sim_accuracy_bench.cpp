@@ -4,9 +4,11 @@
 // (2,800 genuine comparisons) and the first impression of every finger against
 // the first of every later finger (4,950 impostor comparisons). Each capture is
 // counted on its own, as FVC does: one that fails to enrol (the device would
-// ask for another touch) takes part with a score of 0, a non-match.
+// ask for another touch) takes part with a score of 0, a non-match. Then the
+// same comparisons after rejecting the captures of lowest quality, and the
+// quality of normal and of "poor" touches about the page's threshold.
 //
-//   build/sim_accuracy_bench [--fingers N] [--impressions K]
+//   build/sim_accuracy_bench [--fingers N] [--impressions K] [--threshold Q]
 
 #include <algorithm>
 #include <chrono>
@@ -16,14 +18,17 @@
 #include <vector>
 
 #include "error_rates.h"
+#include "fingerprint/image_quality.h"
 #include "fingerprint/iso_minutiae_record.h"
 #include "fingerprint/minutiae_matcher.h"
+#include "quality_curve.h"
 #include "scanner/simulated_scanner.h"
 #include "simulator/finger_sensor.h"
 #include "simulator/master_print_cache.h"
 
 namespace {
 
+using fingerprint::imageQuality;
 using fingerprint::readMinutiaeRecord;
 using fingerprint::sameFingerScore;
 using simulator::cachedMasterPrint;
@@ -46,10 +51,12 @@ double millisecondsSince(Clock::time_point start) {
 int main(int argc, char** argv) {
     const int fingers = argument(argc, argv, "--fingers", 100);
     const int impressions = argument(argc, argv, "--impressions", 8);
+    const int threshold = argument(argc, argv, "--threshold", 40);
     std::vector<std::vector<std::vector<std::uint8_t>>> templates(fingers);
+    std::vector<int> quality, poorQuality;  // per capture, numbered finger by finger
     int failedToEnrol = 0, poorVerified = 0;
     std::size_t minutiaeTotal = 0;
-    double growing = 0, capturing = 0, extracting = 0;
+    double growing = 0, capturing = 0, extracting = 0, judging = 0;
     auto compare = [](const std::vector<std::uint8_t>& a, const std::vector<std::uint8_t>& b) {
         return compareTemplates(a.data(), a.size(), b.data(), b.size());
     };
@@ -65,6 +72,9 @@ int main(int argc, char** argv) {
             start = Clock::now();
             templates[f].push_back(templateOfImpression(frame, width, height));
             extracting += millisecondsSince(start);
+            start = Clock::now();
+            quality.push_back(imageQuality(frame.data(), frame.size(), width, height));
+            judging += millisecondsSince(start);
             const std::vector<std::uint8_t>& made = templates[f].back();
             if (auto record = readMinutiaeRecord(made.data(), made.size())) {
                 minutiaeTotal += record->minutiae.size();
@@ -73,11 +83,13 @@ int main(int argc, char** argv) {
             }
         }
         // The control file's "poor" scenario: one such touch per finger against its first impression.
-        const std::vector<std::uint8_t> poor =
-            templateOfImpression(touchSensor(f + 1, 7000003ull * (f + 1), width, height, true), width, height);
-        poorVerified += sameFinger(compare(templates[f][0], poor)) ? 1 : 0;
+        const std::vector<std::uint8_t> poorFrame = touchSensor(f + 1, 7000003ull * (f + 1), width, height, true);
+        poorQuality.push_back(imageQuality(poorFrame.data(), poorFrame.size(), width, height));
+        poorVerified += sameFinger(compare(templates[f][0], templateOfImpression(poorFrame, width, height))) ? 1 : 0;
     }
     std::vector<double> genuine, impostor;
+    std::vector<GenuinePair> pairs;
+    std::vector<int> matchingFirst;  // the quality of touches that match their finger's first impression
     double slowest = 0;
     Clock::time_point start = Clock::now();
     auto timed = [&](const std::vector<std::uint8_t>& a, const std::vector<std::uint8_t>& b) {
@@ -88,7 +100,11 @@ int main(int argc, char** argv) {
     };
     for (int f = 0; f < fingers; ++f) {
         for (int i = 0; i < impressions; ++i) {
-            for (int j = i + 1; j < impressions; ++j) genuine.push_back(timed(templates[f][i], templates[f][j]));
+            for (int j = i + 1; j < impressions; ++j) {
+                genuine.push_back(timed(templates[f][i], templates[f][j]));
+                pairs.push_back({f * impressions + i, f * impressions + j, genuine.back()});
+                if (i == 0 && sameFinger(genuine.back())) matchingFirst.push_back(quality[f * impressions + j]);
+            }
         }
     }
     for (int f = 0; f < fingers; ++f) {
@@ -122,7 +138,13 @@ int main(int argc, char** argv) {
     std::printf("master print         %.1f ms per finger (once, then cached)\n", growing / fingers);
     std::printf("capture + extraction %.2f ms per impression (%.2f + %.2f)\n", (capturing + extracting) / captures,
                 capturing / captures, extracting / captures);
+    std::printf("quality              %.2f ms per frame analysed anew\n", judging / captures);
     std::printf("match                %.3f ms per comparison, slowest %.2f ms\n",
                 matching / double(genuine.size() + impostor.size()), slowest);
+    printRejectCurve("our matcher", quality, pairs, sameFingerScore);
+    std::printf("quality about %d:\n", threshold);
+    printQualitySpread("all normal touches", quality, threshold);
+    printQualitySpread("normal touches matching the first impression", matchingFirst, threshold);
+    printQualitySpread("poor touches", poorQuality, threshold);
     return 0;
 }

@@ -8,8 +8,11 @@
 // libfprint's virtual image device takes each frame through a local socket and
 // logs every bozorth3 score it computes; the scores are read from that log.
 // Frames it cannot use (too few minutiae) score 0 wherever they take part.
+// Then the genuine comparisons after rejecting the captures of lowest quality
+// (our measure, bozorth3 the judge), and the quality of normal and of "poor"
+// touches about the page's threshold.
 //
-//   build/bench/sim_nbis_judge [--fingers N] [--impressions K]
+//   build/bench/sim_nbis_judge [--fingers N] [--impressions K] [--threshold Q]
 
 #include <fprint.h>
 #include <sys/socket.h>
@@ -27,12 +30,17 @@
 #include <vector>
 
 #include "error_rates.h"
+#include "fingerprint/image_quality.h"
+#include "quality_curve.h"
 #include "scanner/simulated_scanner.h"
 #include "simulator/finger_sensor.h"
 
 namespace {
 
 using simulator::touchSensor;
+
+// bozorth3 scores below this are non-matches.
+constexpr double bozorthThreshold = 40;
 
 constexpr int width = static_cast<int>(simulatedFrameWidth);
 constexpr int height = static_cast<int>(simulatedFrameHeight);
@@ -245,6 +253,7 @@ std::vector<double> identify(Judge& judge, const std::vector<FpPrint*>& gallery,
 int main(int argc, char** argv) {
     const int fingers = argument(argc, argv, "--fingers", 100);
     const int impressions = argument(argc, argv, "--impressions", 8);
+    const int threshold = argument(argc, argv, "--threshold", 40);
     const std::string socketPath = "/tmp/fingerbridge-nbis-judge-" + std::to_string(getpid());
     setenv("FP_VIRTUAL_IMAGE", socketPath.c_str(), 1);
     setenv("G_MESSAGES_DEBUG", "all", 1);
@@ -261,13 +270,20 @@ int main(int argc, char** argv) {
         return 1;
     }
     std::vector<double> genuine, impostor;
+    std::vector<GenuinePair> pairs;
+    std::vector<int> quality, poorQuality, matchingFirst;
+    auto judged = [](const Frame& frame) { return fingerprint::imageQuality(frame.data(), frame.size(), width, height); };
     std::vector<FpPrint*> firstPrints;  // each finger's first impression, nullptr when unusable
     std::vector<Frame> firstFrames;
     int unusable = 0;
     for (int f = 0; f < fingers; ++f) {
         judge.reopen();
         std::vector<Frame> frames;
-        for (int i = 0; i < impressions; ++i) frames.push_back(touchSensor(f + 1, 1000003ull * (f + 1) + i, width, height));
+        for (int i = 0; i < impressions; ++i) {
+            frames.push_back(touchSensor(f + 1, 1000003ull * (f + 1) + i, width, height));
+            quality.push_back(judged(frames.back()));
+        }
+        poorQuality.push_back(judged(touchSensor(f + 1, 7000003ull * (f + 1), width, height, true)));
         std::vector<FpPrint*> prints(impressions, nullptr);
         verify(judge, harvester, frames[0], &prints[0]);
         for (int j = 1; j < impressions; ++j) {
@@ -279,6 +295,8 @@ int main(int argc, char** argv) {
                     verify(judge, harvester, frames[j], &prints[j]);
                 }
                 genuine.push_back(std::max(score, 0));
+                pairs.push_back({f * impressions + i, f * impressions + j, genuine.back()});
+                if (i == 0 && genuine.back() >= bozorthThreshold) matchingFirst.push_back(quality[f * impressions + j]);
             }
         }
         for (FpPrint* p : prints) unusable += p == nullptr ? 1 : 0;
@@ -304,7 +322,7 @@ int main(int argc, char** argv) {
         return 1;
     }
     const auto [eer, eerThreshold] = equalErrorRate(genuine, impostor);
-    const Rates at40 = ratesAt(40, genuine, impostor);
+    const Rates at40 = ratesAt(bozorthThreshold, genuine, impostor);
     std::printf("NBIS (mindtct + bozorth3 in libfprint %s) on %d fingers x %d impressions\n", "2", fingers, impressions);
     std::printf("unusable frames      %d of %d (fewer minutiae than libfprint takes)\n", unusable, fingers * impressions);
     std::printf("EER                  %.3f%% (at score %.0f)\n", 100 * eer, eerThreshold);
@@ -316,5 +334,10 @@ int main(int argc, char** argv) {
                 percentile(genuine, 0.5), percentile(genuine, 0.75));
     std::printf("impostor scores      median %.0f, 99%% %.0f, max %.0f\n", percentile(impostor, 0.5),
                 percentile(impostor, 0.99), *std::max_element(impostor.begin(), impostor.end()));
+    printRejectCurve("bozorth3", quality, pairs, bozorthThreshold);
+    std::printf("quality about %d:\n", threshold);
+    printQualitySpread("all normal touches", quality, threshold);
+    printQualitySpread("normal touches matching the first impression", matchingFirst, threshold);
+    printQualitySpread("poor touches", poorQuality, threshold);
     return 0;
 }

@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "fingerprint/foreground.h"
+#include "fingerprint/image_quality.h"
 #include "fingerprint/minutiae_cleanup.h"
 #include "fingerprint/minutiae_detection.h"
 #include "fingerprint/ridge_flow.h"
@@ -17,21 +18,6 @@ namespace {
 // Ridge endings are recorded where the valleys on either side of the ridge
 // meet, just beyond the ridge's end: about half a ridge period on.
 constexpr double endingToValley = 4.5;
-
-// The whole impression's quality: how much of the frame the finger covers
-// and how clear its ridge flow is there.
-int impressionQuality(const Foreground& foreground, const RidgeFlow& flow) {
-    double clarity = 0;
-    int blocks = 0;
-    for (std::size_t i = 0; i < foreground.blocks.values.size(); ++i) {
-        if (foreground.blocks.values[i] == 0) continue;
-        clarity += flow.coherence.values[i];
-        ++blocks;
-    }
-    if (blocks == 0) return 0;
-    const double cover = std::min(1.0, 2.0 * blocks / static_cast<double>(foreground.blocks.values.size()));
-    return std::clamp(static_cast<int>(std::lround(100 * cover * std::min(1.0, clarity / blocks / 0.6))), 0, 100);
-}
 
 // Endings point back along their ridge, so the valley lies the other way.
 void placeEndingsInValleys(std::vector<Minutia>& minutiae, int width, int height) {
@@ -58,7 +44,8 @@ Extraction extractMinutiae(const std::uint8_t* frame, int width, int height) {
                          [](const Minutia& a, const Minutia& b) { return a.quality > b.quality; });
         minutiae.resize(maxExtractedMinutiae);
     }
-    return {std::move(minutiae), impressionQuality(foreground, flow)};
+    const int quality = combineQuality(gatherQualityEvidence(image, foreground, flow, minutiae));
+    return {std::move(minutiae), quality};
 }
 
 }  // namespace fingerprint

@@ -13,7 +13,7 @@ inline constexpr std::size_t maxExtractedMinutiae = 128;
 
 struct Extraction {
     std::vector<Minutia> minutiae;
-    int quality;  // the impression as a whole: 0 (no finger) .. 100
+    int quality;  // the impression as a whole, 0 .. 100: see image_quality.h
 };
 
 // frame: width * height grey bytes, top row first.

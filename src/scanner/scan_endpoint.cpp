@@ -6,6 +6,8 @@
 #include <new>
 #include <string_view>
 
+#include "fingerprint/image_quality.h"
+#include "fingerprint/iso_minutiae_record.h"
 #include "scanner/connect_scanner.h"
 #include "scanner/scan_reply.h"
 
@@ -43,53 +45,87 @@ std::unique_ptr<std::uint8_t[]> tryAllocate(std::uint32_t size) {
     return std::unique_ptr<std::uint8_t[]>(new (std::nothrow) std::uint8_t[size]);
 }
 
-std::string captureBody(Scanner::Held& scanner, Console& console) {
+// What a capture brings back under the scanner lock: a frame and a template, or the failure to answer.
+struct Capture {
+    std::unique_ptr<std::uint8_t[]> image;
+    std::uint32_t imageSize = 0;
+    std::uint32_t width = 0;
+    std::uint32_t height = 0;
+    std::unique_ptr<std::uint8_t[]> templ;
+    std::uint32_t templateLength = 0;
+    std::string_view failure;
+};
+
+Capture failed(std::string_view body) {
+    Capture capture;
+    capture.failure = body;
+    return capture;
+}
+
+Capture capture(Scanner::Held& scanner, Console& console) {
     const ScannerLibrary& library = scanner.library();
     ParameterDuringScope scanMode(library, scannerParameter::scanMode, singleScanMode, restingScanMode);
-    std::uint32_t imageSize = 0;
+    Capture captured;
     std::uint32_t templateCapacity = 0;
-    for (auto [id, value] : {std::pair{scannerParameter::frameSize, &imageSize},
+    for (auto [id, value] : {std::pair{scannerParameter::frameSize, &captured.imageSize},
                              std::pair{scannerParameter::templateCapacity, &templateCapacity}}) {
         if (ScannerStatus status = readScannerParameter(library, id, *value); status != scannerSuccess) {
             scanner.lost(console, failedWithStatus("reading parameter " + std::to_string(id), status));
-            return std::string(parametersFailedBody);
+            return failed(parametersFailedBody);
         }
     }
-    std::unique_ptr<std::uint8_t[]> image = tryAllocate(imageSize);
-    std::unique_ptr<std::uint8_t[]> templ = tryAllocate(templateCapacity);
-    if (!image || !templ) return std::string(allocationFailedBody);
+    captured.image = tryAllocate(captured.imageSize);
+    captured.templ = tryAllocate(templateCapacity);
+    if (!captured.image || !captured.templ) return failed(allocationFailedBody);
 
-    FrameCopyTarget target{image.get(), imageSize, 0};
+    FrameCopyTarget target{captured.image.get(), captured.imageSize, 0};
     ParameterDuringScope callback(library, scannerParameter::callback, callbackParameter(frameCopyCallback),
                                   callbackParameter(defaultScanCallback));
-    ScannerData templateData{templateCapacity, templ.get()};
-    ScannerStatus captured = library.capture(&target, capturePurpose, &templateData);
-    if (captured != scannerSuccess || target.captured == 0) return std::string(scanFailedBody);
+    ScannerData templateData{templateCapacity, captured.templ.get()};
+    ScannerStatus status = library.capture(&target, capturePurpose, &templateData);
+    if (status != scannerSuccess || target.captured == 0) return failed(scanFailedBody);
 
-    std::uint32_t width = 0;
-    std::uint32_t height = 0;
-    if (readScannerParameter(library, scannerParameter::frameWidth, width) != scannerSuccess ||
-        readScannerParameter(library, scannerParameter::frameHeight, height) != scannerSuccess) {
-        return std::string(scanFailedBody);
+    if (readScannerParameter(library, scannerParameter::frameWidth, captured.width) != scannerSuccess ||
+        readScannerParameter(library, scannerParameter::frameHeight, captured.height) != scannerSuccess) {
+        return failed(scanFailedBody);
     }
     // A library that claims more than the capacity is not believed past the buffer's end.
-    std::uint32_t templateLength = std::min(templateData.size, templateCapacity);
-    std::optional<std::string> body =
-        buildScanReplyBody(image.get(), imageSize, width, height, templ.get(), templateLength);
-    return body ? *std::move(body) : std::string(scanFailedBody);
+    captured.templateLength = std::min(templateData.size, templateCapacity);
+    return captured;
+}
+
+// The frame's quality. A template that is a finger minutiae record of this
+// very frame (the simulated device's, made from the frame it delivered) already
+// carries it, from the same analysis; any other frame is analysed here.
+int qualityOf(const Capture& captured) {
+    const auto record = fingerprint::readMinutiaeRecord(captured.templ.get(), captured.templateLength);
+    if (record && record->imageWidth == captured.width && record->imageHeight == captured.height) {
+        return std::min<int>(record->fingerQuality, 100);
+    }
+    return fingerprint::imageQuality(captured.image.get(), captured.imageSize, static_cast<int>(captured.width),
+                                     static_cast<int>(captured.height));
 }
 
 }  // namespace
 
 Reply handleScanSingle(Scanner& scanner, Console& console) {
     console.out("--- Handling /api/scan/single ---");
-    std::optional<Scanner::Held> held = scanner.hold(console);
-    if (!held) {
-        console.err("Scanner busy: /api/scan/single was not served");
-        return jsonReply(std::string(scannerBusyBody));
-    }
     try {
-        return jsonReply(captureBody(*held, console));
+        Capture captured;
+        {
+            std::optional<Scanner::Held> held = scanner.hold(console);
+            if (!held) {
+                console.err("Scanner busy: /api/scan/single was not served");
+                return jsonReply(std::string(scannerBusyBody));
+            }
+            captured = capture(*held, console);
+        }
+        // The scanner is free again before the frame is judged and encoded.
+        if (!captured.failure.empty()) return jsonReply(std::string(captured.failure));
+        std::optional<std::string> body =
+            buildScanReplyBody(captured.image.get(), captured.imageSize, captured.width, captured.height,
+                               captured.templ.get(), captured.templateLength, qualityOf(captured));
+        return jsonReply(body ? *std::move(body) : std::string(scanFailedBody));
     } catch (const std::bad_alloc&) {
         return jsonReply(std::string(allocationFailedBody));
     }

@@ -10,7 +10,7 @@ namespace {
 
 constexpr std::string_view head = "{\"success\": true, \"imageBase64\": \"data:image/bmp;base64,";
 constexpr std::string_view middle = "\", \"templateBase64\": \"";
-constexpr std::string_view tail = "\"}";
+constexpr std::string_view qualityKey = "\", \"quality\": ";
 
 char* put(char* out, std::string_view text) {
     std::memcpy(out, text.data(), text.size());
@@ -21,9 +21,10 @@ char* put(char* out, std::string_view text) {
 
 std::optional<std::string> buildScanReplyBody(const std::uint8_t* frame, std::size_t frameSize,
                                               std::uint32_t width, std::uint32_t height,
-                                              const std::uint8_t* templ, std::size_t templateLength) {
+                                              const std::uint8_t* templ, std::size_t templateLength, int quality) {
     std::optional<std::uint32_t> fileSize = greyBmpFileSize(frameSize, width, height);
     if (!fileSize || frame == nullptr) return std::nullopt;
+    const std::string tail = std::string(qualityKey) + std::to_string(quality) + "}";
     // One buffer of the exact size, with the BMP encoded straight into it: the
     // file and the Base64 texts never exist as copies of their own.
     std::string body(head.size() + base64Length(*fileSize) + middle.size() +

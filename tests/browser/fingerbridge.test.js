@@ -134,6 +134,22 @@ test('scanner mode: the page notices a scanner plugged in after start-up, with n
   }, browser, { FINGERBRIDGE_SIM_CONTROL: control });
 });
 
+test('scanner mode: a poor capture is kept only when the person says so', async () => {
+  const control = `${tmpdir()}/fingerbridge-poor`;
+  await writeFile(control, '1\npoor\nseed 7\n');  // a poor touch that still makes a template
+  await withBridge([], async (page) => {
+    await page.goto(bridgeUrl + '/');
+    await waitForStatus(page, /^Ready: /);
+    await page.getByRole('button', { name: 'Capture into slot 1' }).click();
+    await waitForStatus(page, /^Poor capture \(quality \d+\): place the finger flat and centred, and capture again/);
+    const slot = page.locator('[data-slot="1"]');
+    assert.equal(await slot.locator('.slot-info').textContent(), 'No template yet.');
+    await slot.getByRole('button', { name: 'Keep anyway' }).click();
+    await waitForStatus(page, /^Poor capture kept in slot 1\./);
+    assert.match(await slot.locator('.slot-info').textContent(), /^Scanner capture, quality \d+, template of \d+ characters\.$/);
+  }, browser, { FINGERBRIDGE_SIM_CONTROL: control });
+});
+
 // A page of another origin using the client as the README shows, the module loaded from the bridge.
 const otherApp = `<!doctype html><p role="status">Working</p><script type="module">
 const status = document.querySelector('[role=status]');

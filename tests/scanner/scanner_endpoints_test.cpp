@@ -40,11 +40,13 @@ TEST(ScanSingle, ReturnsTheFirstFullFrameAsABottomUpBmpAndTheWrittenTemplate) {
     EXPECT_EQ(currentParameter(5), callbackParameter(defaultScanCallback));
     const std::string head = "{\"success\": true, \"imageBase64\": \"data:image/bmp;base64,";
     const std::string middle = "\", \"templateBase64\": \"";
-    ASSERT_TRUE(body.starts_with(head) && body.ends_with("\"}")) << body;
+    // A 3 x 2 frame is too small to hold a finger: quality 0.
+    ASSERT_TRUE(body.starts_with(head) && body.ends_with("\", \"quality\": 0}")) << body;
     const std::size_t split = body.find(middle);
     const std::string bmp = decodeBase64(body.substr(head.size(), split - head.size()));
     // The written length (3), not the capacity (16).
-    EXPECT_EQ(body.substr(split + middle.size()), encodeBase64(reinterpret_cast<const std::uint8_t*>("TPL"), 3) + "\"}");
+    EXPECT_EQ(body.substr(split + middle.size()),
+              encodeBase64(reinterpret_cast<const std::uint8_t*>("TPL"), 3) + "\", \"quality\": 0}");
     const std::string header("BM\x3e\x04\0\0\0\0\0\0\x36\x04\0\0\x28\0\0\0\x03\0\0\0\x02\0\0\0\x01\0\x08\0", 30);
     ASSERT_EQ(bmp.size(), 1086u);
     EXPECT_EQ(bmp.substr(0, 30), header);
@@ -74,7 +76,7 @@ TEST(ScanSingle, NeverReadsATemplateBeyondItsCapacity) {
     ScannerScript script = threeByTwo();
     script.parameters[6] = 4;
     script.templateWritten = "0123456789";  // the library claims more than it was given
-    EXPECT_TRUE(scan(script).ends_with("\"templateBase64\": \"MDEyMw==\"}"));
+    EXPECT_TRUE(scan(script).ends_with("\"templateBase64\": \"MDEyMw==\", \"quality\": 0}"));
 }
 
 TEST(ScanSingle, ConcurrentScansNeverInterleave) {

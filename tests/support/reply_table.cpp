@@ -21,6 +21,7 @@ struct ReplyCase {
 constexpr std::tuple<std::string_view, std::string_view, std::size_t, std::size_t> placeholders[] = {
     {"{token}", "0123456789abcdef", 32, 64},
     {"{digits}", "0123456789", 1, 10},
+    {"{quality}", "0123456789", 1, 3},  // 0 to 100, checked below
     {"{kind}", "abcdefghijklmnopqrstuvwxyz", 6, 9},  // the library: "vendor" or "simulated"
     {"{base64}", "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/=", 0, std::string_view::npos},
 };
@@ -46,6 +47,7 @@ bool matchesPattern(std::string_view pattern, std::string_view text) {
         const auto& [name, characters, least, most] = *found;
         std::size_t run = std::min(text.find_first_not_of(characters), text.size());
         if (run < least || run > most) return false;
+        if (name == "{quality}" && std::stoi(std::string(text.substr(0, run))) > 100) return false;
         pattern.remove_prefix(name.size());
         text.remove_prefix(run);
     }
@@ -134,7 +136,7 @@ std::vector<ReplyCase> replyCases(const std::string& origin) {
          notVerified, {passed("/demoverify_with_template"), demoVerify}},
         {"scan", get("/api/scan/single"),
          varyingJson("{\"success\": true, \"imageBase64\": \"data:image/bmp;base64,Qk{base64}\", "
-                     "\"templateBase64\": \"{base64}\"}"),
+                     "\"templateBase64\": \"{base64}\", \"quality\": {quality}}"),
          {passed("/api/scan/single"), "--- Handling /api/scan/single ---"}},
         {"verify, bytes that are no template", post("/verify_with_template", "template1=QUJD"), notVerified,
          {passed("/verify_with_template"), verify}},

@@ -1,8 +1,9 @@
 #pragma once
 // The one request -> reply table, run in-process through respond(), against
 // the Linux binary and against the exe under wine. Replies and console lines
-// are exact, but for "{token}" (a token's 32 to 64 hex digits), "{digits}" and
-// "{base64}", which stand for text that varies from run to run.
+// are exact, but for "{token}" (a token's 32 to 64 hex digits), "{digits}",
+// "{base64}" and "{quality}" (0 to 100), which stand for text that varies from
+// run to run.
 
 #include <string>
 #include <vector>

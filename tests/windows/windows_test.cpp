@@ -85,13 +85,14 @@ TEST(WindowsStandIn, ConnectsScansAndVerifiesThroughTheOrdinals) {
     const std::string head = "{\"success\": true, \"imageBase64\": \"data:image/bmp;base64,";
     const std::string middle = "\", \"templateBase64\": \"";
     const std::size_t split = scan.find(middle);
-    ASSERT_TRUE(scan.starts_with(head) && split != std::string::npos && scan.ends_with("\"}")) << scan;
+    const std::string tail = "\", \"quality\": 0}";  // a 6 x 4 frame holds no finger
+    ASSERT_TRUE(scan.starts_with(head) && split != std::string::npos && scan.ends_with(tail)) << scan;
     const std::string bmp = decodeBase64(scan.substr(head.size(), split - head.size()));
     // The stand-in's frame (16 * row + column) bottom-up, each 6-byte row padded to 8.
     EXPECT_EQ(bmp.substr(std::min<std::size_t>(1078, bmp.size())),
               std::string("\x30\x31\x32\x33\x34\x35\0\0\x20\x21\x22\x23\x24\x25\0\0"
                           "\x10\x11\x12\x13\x14\x15\0\0\x00\x01\x02\x03\x04\x05\0\0", 32));
-    const std::string templ = scan.substr(split + middle.size(), scan.size() - split - middle.size() - 2);
+    const std::string templ = scan.substr(split + middle.size(), scan.size() - split - middle.size() - tail.size());
     EXPECT_EQ(templ, encodeBase64(reinterpret_cast<const std::uint8_t*>("STAND-IN"), 8));
     EXPECT_EQ(body(ask("POST /verify_with_template", "template1=" + templ)), "{\"success\": true, \"verified\": true}");
 }

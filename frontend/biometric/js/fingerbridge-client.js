@@ -4,7 +4,7 @@
 //
 //   import { createFingerbridgeClient } from './fingerbridge-client.js';
 //   const bridge = createFingerbridgeClient('http://127.0.0.1:8080');
-//   const { image, template } = await bridge.scan();
+//   const { image, template, quality } = await bridge.scan();   // quality 0 .. 100
 //   const { verified } = await bridge.verify([template]);
 //   const { scanner, scannerDetail } = await bridge.status();
 //   const { outcome, message } = await bridge.diagnose();
@@ -118,8 +118,9 @@ export function createFingerbridgeClient(baseUrl = DEFAULT_BRIDGE_URL) {
     if (typeof body.templateBase64 !== 'string' || body.templateBase64 === '') {
       throw new BridgeError('The bridge sent a capture without a template.', 'protocol', 200);
     }
-    // Demo captures carry an empty image: null says "no picture".
-    return { image: body.imageBase64 || null, template: body.templateBase64 };
+    // Demo captures carry an empty image and no quality: null says "none".
+    const quality = Number.isInteger(body.quality) ? body.quality : null;
+    return { image: body.imageBase64 || null, template: body.templateBase64, quality };
   }
 
   function verification(path, templates) {
@@ -215,11 +216,11 @@ export function createFingerbridgeClient(baseUrl = DEFAULT_BRIDGE_URL) {
     status: () => protectedCall('/api/status'),
     // Why the bridge can or cannot be used from this page: { outcome, message }; never rejects.
     diagnose,
-    // Captures one finger: { image: 'data:image/bmp;base64,...', template: '...' }.
+    // Captures one finger: { image: 'data:image/bmp;base64,...', template: '...', quality: 0..100 }.
     scan: async () => captured(await protectedCall('/api/scan/single')),
     // Checks a live finger against the templates: { verified, message }.
     verify: (templates) => verification('/verify_with_template', templates),
-    // Built-in template of finger 1 to 4, no scanner needed: { image: null, template }.
+    // Built-in template of finger 1 to 4, no scanner needed: { image: null, template, quality: null }.
     demoScan: async (finger) => {
       const number = Number(finger);
       if (!Number.isInteger(number) || number < 1 || number > 4) {

@@ -2,7 +2,7 @@
 
 import { createFingerbridgeClient } from './fingerbridge-client.js';
 import { createSlots, SLOT_COUNT } from './slots.js';
-import { createSlotViews, drawSlot } from './slot-view.js';
+import { createSlotViews, drawSlot, poorCaptureText } from './slot-view.js';
 import { createStatus } from './status.js';
 import { describeBridge, explain, explainDiagnosis } from './messages.js';
 
@@ -21,13 +21,20 @@ const result = byId('result');
 
 const forgottenNote = 'Stored templates forgotten. The slots on this page stay until you leave it.';
 
+// A scanner capture below this quality is kept only when the person says so:
+// such an enrolment makes later verifications of that finger fail.
+const minimumEnrolmentQuality = 40;
+// Per slot: a poor capture waiting for "Keep anyway", or null.
+const pending = new Array(SLOT_COUNT).fill(null);
+
 const mode = () => (modeInputs.find((input) => input.checked)?.value === 'demo' ? 'demo' : 'scanner');
 
 function render() {
   const busy = status.isBusy();
   views.forEach((view, i) => {
-    drawSlot(view, slots.get(i), i + 1);
+    drawSlot(view, slots.get(i), i + 1, pending[i]);
     view.capture.disabled = busy;
+    view.keep.disabled = busy;
     view.clear.disabled = busy || !slots.get(i);
   });
   const demo = mode() === 'demo';
@@ -70,7 +77,13 @@ function capture(index) {
   const finger = Number(fingerSelect.value);
   return run(demo ? `Fetching demo finger ${finger}\u2026` : 'Place your finger on the scanner\u2026', async () => {
     const captured = demo ? await bridge.demoScan(finger) : await bridge.scan();
-    slots.set(index, { ...captured, source: demo ? 'demo' : 'scanner', finger: demo ? finger : null });
+    const slot = { ...captured, source: demo ? 'demo' : 'scanner', finger: demo ? finger : null };
+    pending[index] = null;
+    if (!demo && captured.quality !== null && captured.quality < minimumEnrolmentQuality) {
+      pending[index] = slot;
+      return `${poorCaptureText(captured.quality)} (slot ${index + 1}).`;
+    }
+    slots.set(index, slot);
     return demo
       ? `Demo finger ${finger} enrolled in slot ${index + 1}.`
       : `Finger captured into slot ${index + 1}. You can lift your finger.`;
@@ -121,7 +134,15 @@ function forget() {
 
 views.forEach((view, i) => {
   view.capture.addEventListener('click', () => capture(i));
+  view.keep.addEventListener('click', () => {
+    slots.set(i, pending[i]);
+    pending[i] = null;
+    status.info(`Poor capture kept in slot ${i + 1}.`);
+    render();
+    view.capture.focus();
+  });
   view.clear.addEventListener('click', () => {
+    pending[i] = null;
     slots.clear(i);
     status.info(`Slot ${i + 1} cleared.`);
     render();

@@ -18,6 +18,9 @@ export function createSlotViews(list, template, count) {
       item,
       picture: item.querySelector('.slot-picture'),
       info: item.querySelector('.slot-info'),
+      poor: item.querySelector('.slot-poor'),
+      poorText: item.querySelector('.slot-poor-text'),
+      keep: item.querySelector('[data-action="keep"]'),
       capture: item.querySelector('[data-action="capture"]'),
       clear: item.querySelector('[data-action="clear"]'),
     });
@@ -25,10 +28,17 @@ export function createSlotViews(list, template, count) {
   return views;
 }
 
-export function drawSlot(view, slot, number) {
+// pending: a poor capture the person may still keep, or null.
+export function drawSlot(view, slot, number, pending) {
   view.item.classList.toggle('filled', Boolean(slot));
   view.picture.replaceChildren(slot && slot.image ? picture(slot.image, number) : placeholder(slot));
   view.info.textContent = describe(slot);
+  view.poor.hidden = !pending;
+  view.poorText.textContent = pending ? poorCaptureText(pending.quality) : '';
+}
+
+export function poorCaptureText(quality) {
+  return `Poor capture (quality ${quality}): place the finger flat and centred, and capture again`;
 }
 
 function picture(dataUrl, number) {
@@ -50,5 +60,6 @@ function placeholder(slot) {
 function describe(slot) {
   if (!slot) return 'No template yet.';
   const what = slot.source === 'demo' ? `Demo finger ${slot.finger ?? '?'}` : 'Scanner capture';
-  return `${what}, template of ${slot.template.length} characters.`;
+  const quality = Number.isInteger(slot.quality) ? `, quality ${slot.quality}` : '';
+  return `${what}${quality}, template of ${slot.template.length} characters.`;
 }

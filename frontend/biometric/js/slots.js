@@ -4,7 +4,8 @@
 export const SLOT_COUNT = 4;
 export const STORAGE_KEY = 'fingerbridge.templates';
 
-// A slot is null (empty) or { template, image, source: 'scanner' | 'demo', finger, kept }.
+// A slot is null (empty) or { template, image, quality, source: 'scanner' | 'demo', finger, kept };
+// quality is null for demo captures.
 export function createSlots(storage) {
   const slots = new Array(SLOT_COUNT).fill(null);
   let keeping = false;
@@ -12,7 +13,7 @@ export function createSlots(storage) {
   function save() {
     if (!keeping) return;
     const stored = slots.map((slot) =>
-      slot ? { template: slot.template, source: slot.source, finger: slot.finger } : null);
+      slot ? { template: slot.template, quality: slot.quality, source: slot.source, finger: slot.finger } : null);
     storage.setItem(STORAGE_KEY, JSON.stringify({ slots: stored }));
   }
 
@@ -30,6 +31,7 @@ export function createSlots(storage) {
         slots[i] = {
           template: entry.template,
           image: null,
+          quality: Number.isInteger(entry.quality) ? entry.quality : null,
           source: entry.source === 'demo' ? 'demo' : 'scanner',
           finger: Number.isInteger(entry.finger) ? entry.finger : null,
           kept: true,

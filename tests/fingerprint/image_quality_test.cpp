@@ -1,0 +1,55 @@
+// The capture quality: high for a clean full touch; low for a partial, a blank,
+// a uniform or a poor one; never higher for more noise; 0 for a frame that is
+// not one.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "fingerprint/foreground.h"
+#include "fingerprint/image_quality.h"
+#include "simulator/finger_sensor.h"
+
+namespace fingerprint {
+
+using Frame = std::vector<std::uint8_t>;
+constexpr int width = 320, height = 480;
+
+int quality(const Frame& frame) { return imageQuality(frame.data(), frame.size(), width, height); }
+
+double contact(const Frame& frame) {
+    Plane<std::uint8_t> image(width, height);
+    std::copy(frame.begin(), frame.end(), image.values.begin());
+    const Plane<std::uint8_t> blocks = findForeground(image).blocks;
+    return double(std::count(blocks.values.begin(), blocks.values.end(), 1));
+}
+
+TEST(ImageQuality, JudgesTheCaptureAndNeverFails) {
+    const Frame clean = simulator::touchSensor(1, 1, width, height);
+    Frame partial = clean;  // only the lowest 35% of the rows touch the glass
+    std::fill(partial.begin(), partial.begin() + width * height * 65 / 100, 235);
+    ASSERT_LT(contact(partial), 0.4 * contact(clean));
+    EXPECT_GE(quality(clean), 60);
+    for (const auto& [name, frame] : {std::pair{"partial", partial}, {"blank", Frame(width * height, 255)},
+                                      {"uniform grey", Frame(width * height, 128)},
+                                      {"poor", simulator::touchSensor(1, 1, width, height, true)}}) {
+        EXPECT_LT(quality(frame), 40) << name;
+    }
+    // Noise of growing strength, the same pseudo-random sequence each time.
+    int previous = quality(clean);
+    for (int strength : {20, 40, 80}) {
+        Frame noisy = clean;
+        std::uint32_t state = 12345;
+        for (std::uint8_t& pixel : noisy) {
+            state = state * 1103515245u + 12345u;
+            pixel = static_cast<std::uint8_t>(std::clamp(pixel + int(state >> 16) % (2 * strength + 1) - strength, 0, 255));
+        }
+        EXPECT_LE(quality(noisy), previous) << strength;
+        previous = quality(noisy);
+    }
+    // Frames that are no frame: too small, or a byte count that disagrees with the size.
+    EXPECT_EQ(imageQuality(clean.data(), 40 * 40, 40, 40), 0);
+    EXPECT_EQ(imageQuality(clean.data(), clean.size() - 1, width, height), 0);
+    EXPECT_EQ(imageQuality(nullptr, 0, 0, 0), 0);
+}
+
+}  // namespace fingerprint
