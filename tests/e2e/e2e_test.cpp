@@ -3,6 +3,9 @@
 // fingerbridge.exe under wine (serverLaunch() picks which).
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <thread>
+
 #include "e2e/server_process.h"
 #include "support/loopback.h"
 
@@ -59,13 +62,22 @@ TEST(EndToEnd, ReportsAPortTakenAndExits) {
         EXPECT_EQ(second.exitStatus(), 1);
     }
     if (!hasIPv6Loopback()) GTEST_SKIP() << "no ::1 in this network";
+    // Wine's server lets go of a killed exe's ports a little later: a bound on waiting.
+    auto take = [](const char* host) {
+        ListenResult taken;
+        for (int tries = 0; tries < 100 && (taken = listenOn(host, "8080")).socket == invalidSocket; ++tries) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        }
+        return taken.socket;
+    };
+    closeSocket(take("127.0.0.1"));  // free, so that only [::1] can stop the server
     // Someone else on [::1]:8080 could stand in for the service at http://localhost:8080/.
-    const ListenResult impostor = listenOn("::1", "8080");
-    ASSERT_NE(impostor.socket, invalidSocket);
+    const Socket impostor = take("::1");
+    ASSERT_NE(impostor, invalidSocket);
     ServerProcess server;
     EXPECT_EQ(server.errLines(2)[1].substr(0, 13), "bind failed: ");
     EXPECT_EQ(server.exitStatus(), 1);
-    closeSocket(impostor.socket);
+    closeSocket(impostor);
 }
 
 TEST(EndToEnd, AnswersOnTheIPv6LoopbackToo) {
