@@ -9,7 +9,7 @@ WIN64_DIR ?= build-win64
 WIN32_DIR ?= build-win32
 
 .PHONY: all configure build server setup run test test-unit test-sanitized test-windows-compile test-windows32-compile \
-        dist-windows test-thread fuzz clean
+        dist-windows dist-client test-thread fuzz clean
 
 all: build
 
@@ -49,16 +49,24 @@ test-windows32-compile:
 	cmake -S . -B $(WIN32_DIR) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-i686.cmake -DCMAKE_BUILD_TYPE=Release
 	cmake --build $(WIN32_DIR) -j $(JOBS)
 
+VERSION := $(shell sed -n 's/^project.fingerbridge VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
+
+# The npm package fingerbridge-client (client/ with the page's client module),
+# dist/fingerbridge-client-<version>.tgz; needs Node.js and npm.
+dist-client:
+	bash client/pack.sh dist
+
 # The operator's zip (fingerbridge-<version>/ with bin/fingerbridge.exe and the autostart
-# scripts, frontend/, README.txt, SHA256SUMS), 64-bit, in dist/. The same rule makes the
-# zip the wine suite unpacks and runs; the version is the one project() sets.
-dist-windows:
-	cmake -S . -B $(WIN64_DIR) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake -DCMAKE_BUILD_TYPE=Release
+# scripts, frontend/, README.txt, the npm package, SHA256SUMS), 64-bit, in dist/. The same
+# rule, without the npm package, makes the zip the wine suite unpacks and runs; the
+# version is the one project() sets.
+dist-windows: dist-client
+	cmake -S . -B $(WIN64_DIR) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake -DCMAKE_BUILD_TYPE=Release \
+	  -DFINGERBRIDGE_CLIENT_PACKAGE=$(abspath dist/fingerbridge-client-$(VERSION).tgz)
 	cmake --build $(WIN64_DIR) -j $(JOBS) --target windows_zip
 	x86_64-w64-mingw32-objdump -p $(WIN64_DIR)/fingerbridge.exe | grep 'DLL Name'
 	mkdir -p dist
-	zip=fingerbridge-$$(sed -n 's/^project(fingerbridge VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)-windows.zip && \
-	  cp $(WIN64_DIR)/$$zip dist/ && echo "dist/$$zip"
+	cp $(WIN64_DIR)/fingerbridge-$(VERSION)-windows.zip dist/ && echo "dist/fingerbridge-$(VERSION)-windows.zip"
 
 test-unit: build
 	cd $(BUILD_DIR) && ctest -j $(JOBS) --output-on-failure --no-tests=error

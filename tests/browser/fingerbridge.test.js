@@ -119,7 +119,8 @@ test('demo mode: an enrolled finger matches, tampered in storage it does not, ' 
     }
   }));
 
-test('scanner mode: the page notices a scanner plugged in after start-up, with no reload', async () => {
+test('scanner mode: the page notices a scanner plugged in after start-up, with no reload, ' +
+  'and keeps a poor capture only when the person says so', async () => {
   const control = `${tmpdir()}/fingerbridge-replugged`;
   await writeFile(control, 'unplugged\n');
   await withBridge([], async (page) => {
@@ -128,18 +129,9 @@ test('scanner mode: the page notices a scanner plugged in after start-up, with n
     const note = page.locator('#scanner-state');
     assert.equal(await note.textContent(),
       'Scanner unavailable: the simulated scanner is unplugged. fingerbridge keeps looking for it.');
-    await writeFile(control, 'seed 3\n');
+    await writeFile(control, '1\npoor\nseed 7\n');  // plugged in; a poor touch that still makes a template
     await waitForStatus(page, /^The scanner is connected now\./);
     assert.equal(await note.textContent(), 'Scanner connected (simulated).');
-  }, browser, { FINGERBRIDGE_SIM_CONTROL: control });
-});
-
-test('scanner mode: a poor capture is kept only when the person says so', async () => {
-  const control = `${tmpdir()}/fingerbridge-poor`;
-  await writeFile(control, '1\npoor\nseed 7\n');  // a poor touch that still makes a template
-  await withBridge([], async (page) => {
-    await page.goto(bridgeUrl + '/');
-    await waitForStatus(page, /^Ready: /);
     await page.getByRole('button', { name: 'Capture into slot 1' }).click();
     await waitForStatus(page, /^Poor capture \(quality \d+\): place the finger flat and centred, and capture again/);
     const slot = page.locator('[data-slot="1"]');
@@ -150,18 +142,19 @@ test('scanner mode: a poor capture is kept only when the person says so', async 
   }, browser, { FINGERBRIDGE_SIM_CONTROL: control });
 });
 
-// A page of another origin using the client as the README shows, the module loaded from the bridge.
+// A page of another origin using the client as the README shows, from the installed npm package.
 const otherApp = `<!doctype html><p role="status">Working</p><script type="module">
 const status = document.querySelector('[role=status]');
 try {
-  const { createFingerbridgeClient } = await import('${bridgeUrl}/js/fingerbridge-client.js');
+  const { createFingerbridgeClient } = await import('/client.js');
   const bridge = createFingerbridgeClient('${bridgeUrl}');
   const demo = (await bridge.demoVerify([(await bridge.demoScan(2)).template])).verified;
   const scan = await bridge.scan();
   const image = Object.assign(new Image(), { src: scan.image });
   await image.decode();
   const verified = (await bridge.verify([scan.template])).verified;
-  status.textContent = \`Done: demo \${demo}, scan \${image.naturalWidth} x \${image.naturalHeight} \${verified}\`;
+  const quality = Number.isInteger(scan.quality) && scan.quality >= 0 && scan.quality <= 100;
+  status.textContent = \`Done: demo \${demo}, scan \${image.naturalWidth} x \${image.naturalHeight} \${verified} \${quality}\`;
 } catch (error) {
   status.textContent = 'Failed: ' + error.message;
 }
@@ -173,8 +166,8 @@ import { createFingerbridgeClient } from '/client.js';
 const bridge = createFingerbridgeClient(new URLSearchParams(location.search).get('bridge'));
 document.querySelector('[role=status]').textContent = JSON.stringify(await bridge.diagnose());
 </script>`;
-// The application serves the client itself: a page that cannot reach the bridge cannot load it from there.
-const client = await readFile(new URL('../../frontend/biometric/js/fingerbridge-client.js', import.meta.url));
+// The application serves the client itself, from the packed package run-suite.sh installed.
+const client = await readFile(process.env.FINGERBRIDGE_CLIENT_MODULE);
 const appFiles = { '/': ['text/html', otherApp], '/diagnose': ['text/html', diagnosePage],
   '/client.js': ['text/javascript', client] };
 
@@ -191,7 +184,7 @@ test('a page of another origin may use the bridge when --origin names that origi
   await withBridge(['--origin', appOrigin], async (page) => {
     await page.goto(appOrigin);
     await waitForStatus(page, /^(Done|Failed)/);
-    assert.equal(await page.getByRole('status').textContent(), 'Done: demo true, scan 320 x 480 true');
+    assert.equal(await page.getByRole('status').textContent(), 'Done: demo true, scan 320 x 480 true true');
   }, browser, { FINGERBRIDGE_SIM_CONTROL: seeded });
 });
 

@@ -92,7 +92,7 @@ TEST(LinuxProcess, AnswersWhileStandardOutputIsStuckAndCountsWhatItDrops) {
 }
 
 // Started under the simulator's "unplugged", plugged in, then out again: the status follows
-// without a restart, each change prints one line, and a failure that repeats prints nothing.
+// without a restart, each loss and new failure prints one line, a repeated one nothing.
 TEST(LinuxProcess, FindsTheScannerPluggedInLaterAndReportsItsLoss) {
     const std::string control = testing::TempDir() + "fingerbridge-unplugged";
     std::ofstream(control) << "unplugged\r\n";
@@ -101,37 +101,23 @@ TEST(LinuxProcess, FindsTheScannerPluggedInLaterAndReportsItsLoss) {
     launch.lineTimeoutMs = 1500;
     ServerProcess server({"--origin", "https://app.example/\"\\"}, launch);  // as given, JSON-escaped
     server.waitUntilListening();
-    EXPECT_EQ(server.errLines(2), (std::vector<std::string>{"Failed to connect to Futronic device automatically.",
-                                                             "Scanner library: the simulated scanner is unplugged"}));
     const std::string token = tokenFrom(8080);
-    auto ask = [&token](const std::string& path) {
-        const std::string reply = sendRequest(8080, "GET " + path + " HTTP/1.1\r\nX-CSRF-Token: " + token + "\r\n\r\n");
-        return reply.substr(reply.find("\r\n\r\n") + 4);
-    };
-    const std::string unavailable = "{\"success\": true, \"version\": \"" FINGERBRIDGE_VERSION "\", \"scanner\": \"unavailable\", ";
-    EXPECT_EQ(ask("/api/status"), unavailable + "\"scannerDetail\": \"the simulated scanner is unplugged\", "
-                                  "\"library\": \"simulated\", \"allowedOrigin\": \"https://app.example/\\\"\\\\\"}");
-    // Asks until the status says `state` (one attempt a second at most); a bound on waiting, not a timing check.
-    auto awaitStatus = [&ask](const std::string& state) {
-        std::string status;
-        for (int asked = 0; asked < 50 && (status = ask("/api/status")).find(state) == std::string::npos; ++asked) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(100));
-        }
-        return status;
-    };
+    EXPECT_EQ(bodyOf(8080, "GET /api/status", token),
+              "{\"success\": true, \"version\": \"" FINGERBRIDGE_VERSION "\", \"scanner\": \"unavailable\", \"scannerDetail\": "
+              "\"the simulated scanner is unplugged\", \"library\": \"simulated\", \"allowedOrigin\": \"https://app.example/\\\"\\\\\"}");
     std::ofstream(control) << "seed 1\n";
-    EXPECT_NE(awaitStatus("\"scanner\": \"connected\", \"scannerDetail\": \"\""), "");
-    const std::string scan = ask("/api/scan/single");
-    EXPECT_TRUE(scan.starts_with("{\"success\": true, ")) << scan.substr(0, 80);
+    const std::string connected = "\"scanner\": \"connected\", \"scannerDetail\": \"\"";
+    EXPECT_NE(bodyOnceItHolds(8080, "GET /api/status", token, connected).find(connected), std::string::npos);
+    EXPECT_TRUE(bodyOf(8080, "GET /api/scan/single", token).starts_with("{\"success\": true, "));
     std::ofstream(control) << "unplugged\n";
-    EXPECT_TRUE(ask("/api/status").starts_with(unavailable + "\"scannerDetail\": \"reading parameter 3 failed with status 7\""));
-    EXPECT_NE(awaitStatus("opening the scanner failed with status 7"), "");
-    for (int asked = 0; asked < 15; ++asked) ask("/api/status");  // over a second: more attempts, the same failure
-    EXPECT_EQ(server.errLines(3), (std::vector<std::string>{"Scanner library: reading parameter 3 failed with status 7",
-                                                             "Scanner library: opening the scanner failed with status 7", ""}));
-    int connected = 0;
-    for (std::string line; !(line = server.outLines(1)[0]).empty();) connected += line == "Futronic device connected automatically.";
-    EXPECT_EQ(connected, 1);
+    EXPECT_NE(bodyOf(8080, "GET /api/status", token).find("\"scannerDetail\": \"reading parameter 3 failed with status 7\""),
+              std::string::npos);
+    const std::string reopening = "opening the scanner failed with status 7";
+    EXPECT_NE(bodyOnceItHolds(8080, "GET /api/status", token, reopening).find(reopening), std::string::npos);
+    for (int asked = 0; asked < 15; ++asked) bodyOf(8080, "GET /api/status", token);  // over a second: the same failure
+    EXPECT_EQ(server.errLines(5), (std::vector<std::string>{
+        "Failed to connect to Futronic device automatically.", "Scanner library: the simulated scanner is unplugged",
+        "Scanner library: reading parameter 3 failed with status 7", "Scanner library: " + reopening, ""}));
     std::remove(control.c_str());
 }
 

@@ -1,6 +1,5 @@
-// The capture quality: high for a clean full touch; low for a partial, a blank,
-// a uniform or a poor one; never higher for more noise; 0 for a frame that is
-// not one.
+// The capture quality: high for a clean full touch; low for a partial, blank, uniform or poor
+// one; never higher for more noise; 0 for a frame that is not one.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -16,11 +15,11 @@ constexpr int width = 320, height = 480;
 
 int quality(const Frame& frame) { return imageQuality(frame.data(), frame.size(), width, height); }
 
-double contact(const Frame& frame) {
+// Blocks on the finger.
+long contact(const Frame& frame) {
     Plane<std::uint8_t> image(width, height);
-    std::copy(frame.begin(), frame.end(), image.values.begin());
-    const Plane<std::uint8_t> blocks = findForeground(image).blocks;
-    return double(std::count(blocks.values.begin(), blocks.values.end(), 1));
+    image.values = frame;
+    return std::ranges::count(findForeground(image).blocks.values, 1);
 }
 
 TEST(ImageQuality, JudgesTheCaptureAndNeverFails) {
@@ -46,7 +45,7 @@ TEST(ImageQuality, JudgesTheCaptureAndNeverFails) {
         EXPECT_LE(quality(noisy), previous) << strength;
         previous = quality(noisy);
     }
-    // Frames that are no frame: too small, or a byte count that disagrees with the size.
+    // Frames that are no frame: too small, a byte count that disagrees with the size, none.
     EXPECT_EQ(imageQuality(clean.data(), 40 * 40, 40, 40), 0);
     EXPECT_EQ(imageQuality(clean.data(), clean.size() - 1, width, height), 0);
     EXPECT_EQ(imageQuality(nullptr, 0, 0, 0), 0);

@@ -1,5 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+
 #include "scanner/simulated_scanner.h"
 #include "server/respond.h"
 #include "support/console_lines.h"
@@ -7,12 +11,29 @@
 
 namespace {
 
-// respond() with the simulated scanner, as the Linux binary runs it.
+// A JSON string of any bytes: each outside printable ASCII, and the quote and backslash, as \u00XX.
+std::string jsonText(std::string_view bytes) {
+    std::string text = "\"";
+    for (unsigned char c : bytes) {
+        char escaped[8];
+        std::snprintf(escaped, sizeof escaped, "\\u%04x", c);
+        text += c < 0x20 || c > 0x7E || c == '"' || c == '\\' ? std::string(escaped) : std::string(1, static_cast<char>(c));
+    }
+    return text + "\"";
+}
+
+// respond() with the simulated scanner, as the Linux binary runs it; each request and reply go to
+// FINGERBRIDGE_REPLY_LOG, when set, as a JSON pair to check against docs/openapi.yaml.
 struct InProcess : ServerUnderTest {
     std::string exchange(const std::string& request) override {
         ReplyBytes reply = respond(services, request);
+        log += (log.empty() ? "[[" : ",\n[") + jsonText(request) + ", " + jsonText(reply.head + reply.body) + "]";
         return reply.head + reply.body;
     }
+    ~InProcess() override {
+        if (const char* file = std::getenv("FINGERBRIDGE_REPLY_LOG")) std::ofstream(file) << log << "]\n";
+    }
+    std::string log;
     std::vector<std::string> outLines(std::size_t count) override { return take(console.out, count); }
     std::vector<std::string> errLines(std::size_t count) override { return take(console.err, count); }
 

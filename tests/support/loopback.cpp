@@ -79,6 +79,19 @@ std::string tokenFrom(int port) {
     return config.substr(config.rfind(' ') + 2, config.size() - config.rfind(' ') - 4);
 }
 
+std::string bodyOf(int port, const std::string& requestLine, const std::string& token) {
+    const std::string reply = sendRequest(port, requestLine + " HTTP/1.1\r\nX-CSRF-Token: " + token + "\r\n\r\n");
+    return reply.substr(std::min(reply.size(), reply.find("\r\n\r\n") + 4));
+}
+
+std::string bodyOnceItHolds(int port, const std::string& requestLine, const std::string& token, const std::string& text) {
+    std::string body;
+    for (int asked = 0; asked < 50 && (body = bodyOf(port, requestLine, token)).find(text) == std::string::npos; ++asked) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    return body;
+}
+
 TestServer::TestServer(Services& services, ConnectionLimits limits) {
     startNetwork();
     ListenResult listening = listenOn("127.0.0.1", "0");

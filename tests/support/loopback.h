@@ -14,24 +14,24 @@
 
 // A connection to 127.0.0.1 (or ::1 with ipv6) on the port; throws when refused.
 Socket connectToLoopback(int port, bool ipv6 = false);
-
 // Whether the loopback takes IPv6 connections here (a namespace may have no ::1).
 bool hasIPv6Loopback();
-
 // Reads and writes give up after that long.
 void setIoTimeout(Socket socket, int seconds);
-
 void sendText(Socket socket, std::string_view text);
-
 // Whether bytes or the end arrive within the wait.
 bool waitReadable(Socket socket, std::chrono::milliseconds wait);
 
 // Sends the bytes, ends the sending side, and reads until the server closes.
 std::string sendRequest(int port, const std::string& request, bool ipv6 = false);
 std::string readUntilClosed(Socket socket);
-
 // A fresh token from the server's /api/config.
 std::string tokenFrom(int port);
+// The body of the reply to `requestLine` ("GET /api/status") carrying the token.
+std::string bodyOf(int port, const std::string& requestLine, const std::string& token);
+// bodyOf until the body holds `text`, asking at most 50 times, 100 ms apart:
+// a bound on waiting, not a timing check. The last body.
+std::string bodyOnceItHolds(int port, const std::string& requestLine, const std::string& token, const std::string& text);
 
 // The real accept loop on an ephemeral port, in this process; stopped and
 // joined, its connections finished, when it goes out of scope.

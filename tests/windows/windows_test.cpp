@@ -2,10 +2,8 @@
 // double-click starts it, with the stand-in FTRAPI.dll beside it or with no library at all.
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <thread>
 #include <sys/wait.h>
 
 #include "e2e/server_process.h"
@@ -106,13 +104,9 @@ TEST(WindowsStandIn, FindsTheScannerPluggedInAfterStartUp) {
     EXPECT_EQ(err[1], "Failed to connect to Futronic device automatically.");
     EXPECT_EQ(err[2], "Scanner library: opening the scanner failed with status 21");
     std::remove(marker.c_str());
-    // One attempt a second at most: a bound on waiting, not a timing check.
-    std::string status;
-    for (int asked = 0; asked < 50 && (status = body(ask("GET /api/status"))).find("\"scanner\": \"connected\"") ==
-                                          std::string::npos; ++asked) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(100));
-    }
-    EXPECT_NE(status.find("\"scanner\": \"connected\", \"scannerDetail\": \"\""), std::string::npos) << status;
+    const std::string connected = "\"scanner\": \"connected\", \"scannerDetail\": \"\"";
+    const std::string status = bodyOnceItHolds(8080, "GET /api/status", tokenFrom(8080), connected);
+    EXPECT_NE(status.find(connected), std::string::npos) << status;
     EXPECT_TRUE(body(ask("GET /api/scan/single")).starts_with("{\"success\": true, "));
 }
 

@@ -1,5 +1,6 @@
 // fingerbridge client: talks to the local fingerprint bridge from any web page.
-// No dependencies; copy this one file into a web application, or import it
+// No dependencies: the npm package fingerbridge-client (with TypeScript
+// declarations), this one file copied into a web application, or imported
 // from the bridge itself (http://127.0.0.1:8080/js/fingerbridge-client.js).
 //
 //   import { createFingerbridgeClient } from './fingerbridge-client.js';

@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
-# The browser suite: Debian's Chromium, Node.js and npm where missing, and the
-# suite's npm packages (playwright-core only; it never downloads a browser).
+# The suites that run on Node.js, browser and client: Debian's Chromium,
+# Node.js and npm where missing, and the suites' npm packages in tests/
+# (playwright-core, which never downloads a browser; typescript, ajv, yaml and
+# an OpenAPI validator).
 set -euo pipefail
 cd "$(dirname "$0")/../.."
 
@@ -13,5 +15,5 @@ if ! apt-get install -y -qq --no-install-recommends "${packages[@]}" >/dev/null;
   apt-get install -y -qq --no-install-recommends "${packages[@]}" >/dev/null
 fi
 
-cd tests/browser
+cd tests
 PLAYWRIGHT_SKIP_BROWSER_DOWNLOAD=1 npm ci --no-audit --no-fund
