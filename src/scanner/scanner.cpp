@@ -42,16 +42,13 @@ void Scanner::start(Console& console, std::function<LibraryChoice()> findLibrary
     // A library with a problem is not called at all.
     const std::string detail = libraryProblem_.empty() ? connectScanner(library_) : libraryProblem_;
     {
+        // Neither connected nor failed yet, so that record prints whichever it is.
         std::lock_guard state(stateMutex_);
-        state_ = {detail.empty(), detail, kind};
+        state_ = {false, "", kind};
         lastAttempt_ = std::chrono::steady_clock::now();
     }
-    if (detail.empty()) {
-        console.out(connectedLine);
-    } else {
-        console.err(failedLine);
-        console.err("Scanner library: " + detail);
-    }
+    if (!detail.empty()) console.err(failedLine);
+    record(console, detail);
 }
 
 std::optional<Scanner::Held> Scanner::hold(Console& console) {
@@ -61,21 +58,17 @@ std::optional<Scanner::Held> Scanner::hold(Console& console) {
 }
 
 void Scanner::Held::lost(Console& console, const std::string& reason) {
-    {
-        std::lock_guard state(scanner_->stateMutex_);
-        if (!scanner_->state_.connected) return;  // not connected anyway: nothing lost
-    }
-    scanner_->record(console, reason);
+    if (scanner_->connected()) scanner_->record(console, reason);  // not connected anyway: nothing lost
+}
+
+bool Scanner::connected() {
+    std::lock_guard state(stateMutex_);
+    return state_.connected;
 }
 
 ScannerState Scanner::check(Console& console) {
     if (const std::optional<Held> held = take(std::chrono::milliseconds(0))) {
-        bool connected = false;
-        {
-            std::lock_guard state(stateMutex_);
-            connected = state_.connected;
-        }
-        if (connected) {
+        if (connected()) {
             checkConnected(console);
         } else {
             reconnectIfDue(console);

@@ -75,6 +75,7 @@ private:
     std::optional<Held> take(std::optional<std::chrono::milliseconds> wait);
     void release();
 
+    bool connected();
     // With the scanner lock held.
     void reconnectIfDue(Console& console);
     void checkConnected(Console& console);

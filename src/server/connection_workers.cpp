@@ -3,7 +3,7 @@
 //   a worker serves one connection at a time and closes it itself.
 // - idle_ holds exactly the workers waiting for a connection, the one that
 //   finished last at the back; it is handed the next connection, so the others
-//   reach idleLifetime and end. An idle worker's `next` is empty until the
+//   reach idleLifetime and end. An idle worker's `serving` is empty until the
 //   accept thread hands it a connection.
 // - The accept thread accepts only when a worker can take the connection at
 //   once (one idle, or room to start one); otherwise connections wait in the
@@ -85,7 +85,6 @@ void ConnectionWorkers::handOver(Socket connection) {
     worker->read = worker->ending = false;
     if (reused) {
         idle_.pop_back();
-        worker->next = connection;
         worker->wake.notify_one();
         return;
     }
@@ -109,8 +108,8 @@ void ConnectionWorkers::work(std::list<Worker>::iterator self, Socket connection
         self->serving = invalidSocket;
         idle_.push_back(self);
         if (acceptWaiting_) roomOrEnd_.notify_one();
-        self->wake.wait_for(lock, idleLifetime_, [&] { return self->next != invalidSocket || stopping_; });
-        connection = std::exchange(self->next, invalidSocket);
+        self->wake.wait_for(lock, idleLifetime_, [&] { return self->serving != invalidSocket || stopping_; });
+        connection = self->serving;
         if (connection == invalidSocket) break;
         lock.unlock();
     }

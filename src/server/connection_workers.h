@@ -38,8 +38,7 @@ public:
 private:
     struct Worker {
         std::condition_variable wake;
-        Socket next = invalidSocket;     // handed over, not taken yet
-        Socket serving = invalidSocket;  // while serving, for the accept thread to end
+        Socket serving = invalidSocket;  // handed over and being served; none while idle
         std::chrono::steady_clock::time_point since;  // accepted
         bool read = false;    // its reading is over
         bool ending = false;  // being ended by the accept thread

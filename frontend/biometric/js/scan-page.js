@@ -168,15 +168,18 @@ verifyButton.addEventListener('click', verify);
 const SCANNER_CHECK_MS = 3000;
 let scannerCheck = null;
 
-function showScanner(reply) {
-  const { note } = describeBridge(reply);
-  byId('scanner-state').textContent = note;
+function showNote(reply) {
+  byId('scanner-state').textContent = describeBridge(reply).note;
   byId('scanner-state').hidden = false;
+}
+
+function showScanner(reply) {
+  showNote(reply);
   if (reply.scanner === 'connected' || scannerCheck) return;
   scannerCheck = setInterval(async () => {
     const now = await bridge.status().catch(() => null);
     if (!now) return;
-    byId('scanner-state').textContent = describeBridge(now).note;
+    showNote(now);
     if (now.scanner !== 'connected') return;
     clearInterval(scannerCheck);
     scannerCheck = null;
