@@ -15,8 +15,7 @@ constexpr int width = 320, height = 480;
 
 int quality(const Frame& frame) { return imageQuality(frame.data(), frame.size(), width, height); }
 
-// Blocks on the finger.
-long contact(const Frame& frame) {
+long blocksOnFinger(const Frame& frame) {
     Plane<std::uint8_t> image(width, height);
     image.values = frame;
     return std::ranges::count(findForeground(image).blocks.values, 1);
@@ -26,7 +25,7 @@ TEST(ImageQuality, JudgesTheCaptureAndNeverFails) {
     const Frame clean = simulator::touchSensor(1, 1, width, height);
     Frame partial = clean;  // only the lowest 35% of the rows touch the glass
     std::fill(partial.begin(), partial.begin() + width * height * 65 / 100, 235);
-    ASSERT_LT(contact(partial), 0.4 * contact(clean));
+    ASSERT_LT(blocksOnFinger(partial), 0.4 * blocksOnFinger(clean));
     EXPECT_GE(quality(clean), 60);
     for (const auto& [name, frame] : {std::pair{"partial", partial}, {"blank", Frame(width * height, 255)},
                                       {"uniform grey", Frame(width * height, 128)},
