@@ -30,12 +30,11 @@ run: server
 setup:
 	bash .ci/setup
 
-# The plain build's wine suite already builds and runs the 64-bit Windows tree.
-# Each step needs the one before it to have passed; setup comes first.
+# The plain build's wine suite already builds both Windows trees (zips, MSIs, import checks)
+# and runs the 64-bit one. Each step needs the one before it to have passed; setup comes first.
 test: setup
 	$(MAKE) test-unit
 	$(MAKE) test-sanitized
-	$(MAKE) test-windows32-compile
 	$(MAKE) test-thread
 	$(MAKE) fuzz
 
@@ -56,17 +55,22 @@ VERSION := $(shell sed -n 's/^project.fingerbridge VERSION \([0-9.]*\).*/\1/p' C
 dist-client:
 	bash client/pack.sh dist
 
-# The operator's zip (fingerbridge-<version>/ with bin/fingerbridge.exe and the autostart
-# scripts, frontend/, README.txt, the npm package, SHA256SUMS), 64-bit, in dist/. The same
-# rule, without the npm package, makes the zip the wine suite unpacks and runs; the
-# version is the one project() sets.
+# For operators, in dist/, both bitnesses: fingerbridge-<version>-windows-x64.zip and -x86.zip
+# (fingerbridge-<version>/ with bin/fingerbridge.exe and the autostart scripts, frontend/,
+# README.txt, the npm package, SHA256SUMS) and fingerbridge-<version>-x64.msi and -x86.msi
+# (built with wixl). The same rules, without the npm package, make what the wine suite installs
+# and runs; the version is the one project() sets.
 dist-windows: dist-client
-	cmake -S . -B $(WIN64_DIR) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake -DCMAKE_BUILD_TYPE=Release \
-	  -DFINGERBRIDGE_CLIENT_PACKAGE=$(abspath dist/fingerbridge-client-$(VERSION).tgz)
-	cmake --build $(WIN64_DIR) -j $(JOBS) --target windows_zip
-	x86_64-w64-mingw32-objdump -p $(WIN64_DIR)/fingerbridge.exe | grep 'DLL Name'
 	mkdir -p dist
-	cp $(WIN64_DIR)/fingerbridge-$(VERSION)-windows.zip dist/ && echo "dist/fingerbridge-$(VERSION)-windows.zip"
+	$(call windows_package,x64,$(WIN64_DIR),x86_64)
+	$(call windows_package,x86,$(WIN32_DIR),i686)
+	ls -l dist/fingerbridge-$(VERSION)-*
+
+# $(call windows_package,<x64|x86>,<build folder>,<mingw-w64 toolchain>)
+windows_package = cmake -S . -B $(2) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-$(3).cmake -DCMAKE_BUILD_TYPE=Release \
+	  -DFINGERBRIDGE_CLIENT_PACKAGE=$(abspath dist/fingerbridge-client-$(VERSION).tgz) && \
+	cmake --build $(2) -j $(JOBS) --target windows_zip windows_msi && \
+	cp $(2)/fingerbridge-$(VERSION)-windows-$(1).zip $(2)/fingerbridge-$(VERSION)-$(1).msi dist/
 
 test-unit: build
 	cd $(BUILD_DIR) && ctest -j $(JOBS) --output-on-failure --no-tests=error

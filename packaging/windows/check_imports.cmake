@@ -1,11 +1,15 @@
-# Fails unless PROGRAM imports only DLLs every Windows has: the zip ships no
-# runtime DLL of its own, so a libstdc++ or winpthread import would not start.
-#   cmake -DOBJDUMP=<mingw objdump> -DPROGRAM=<exe> -P check_imports.cmake
+# Fails unless PROGRAM is of FORMAT (pei-x86-64 or pei-i386, as the package is named) and
+# imports only DLLs every Windows has: the zip ships no runtime DLL of its own, so a
+# libstdc++ or winpthread import would not start.
+#   cmake -DOBJDUMP=<mingw objdump> -DPROGRAM=<exe> -DFORMAT=<format> -P check_imports.cmake
 cmake_minimum_required(VERSION 3.20)
 set(system_dlls kernel32.dll msvcrt.dll ws2_32.dll advapi32.dll user32.dll ntdll.dll bcrypt.dll ucrtbase.dll)
 execute_process(COMMAND ${OBJDUMP} -p ${PROGRAM} OUTPUT_VARIABLE dump RESULT_VARIABLE failed)
 if(failed)
   message(FATAL_ERROR "${OBJDUMP} could not read ${PROGRAM}")
+endif()
+if(NOT dump MATCHES "file format ${FORMAT}\n")
+  message(FATAL_ERROR "${PROGRAM} is not of the format ${FORMAT}")
 endif()
 string(REGEX MATCHALL "DLL Name: [^\r\n]+" imports "${dump}")
 set(foreign)

@@ -1,76 +1,26 @@
-// The page and the client module in Debian's Chromium against this build's fingerbridge
-// (the simulated scanner on Linux). run-suite.sh gives this process its own network
-// namespace, so 127.0.0.1:8080 here can only be the server started below.
+// The page and the client module in Chromium against this build's fingerbridge (harness.js).
 import { test, before, after } from 'node:test';
 import assert from 'node:assert/strict';
-import { spawn } from 'node:child_process';
-import { createServer } from 'node:http';
 import { createServer as createTcpServer } from 'node:net';
-import { readFile, writeFile } from 'node:fs/promises';
+import { writeFile } from 'node:fs/promises';
 import { tmpdir } from 'node:os';
 import { once } from 'node:events';
-import { createInterface } from 'node:readline';
-import { chromium } from 'playwright-core';
+import { bridgeUrl, diagnoseFrom, launch, otherAppOutcome, seededScanner, startApp, startBridge, waitForStatus,
+  withBridge } from './harness.js';
 
-const bridgeUrl = 'http://127.0.0.1:8080';
-const launch = (args = []) => chromium.launch({ executablePath: '/usr/bin/chromium',
-  args: ['--no-sandbox', '--disable-gpu', '--disable-background-networking', '--no-first-run', ...args] });
 let browser;
-// Another application's own server (a real one: Chromium lets loopback pages reach loopback).
 let app;
 let appOrigin;
 
 before(async () => {
   browser = await launch();
-  app = createServer(serveApp);
-  await once(app.listen(0, '127.0.0.1'), 'listening');
-  appOrigin = `http://127.0.0.1:${app.address().port}`;
+  app = await startApp();
+  appOrigin = app.origin;
 });
 after(() => {
   app?.close();
   return browser?.close();
 });
-
-// Resolves once the server listens; rejects with its standard error if it exits first.
-function startBridge(args = [], env = {}) {
-  // The server serves ../frontend/, so it runs from tests/ in the repository.
-  const child = spawn(process.env.FINGERBRIDGE_BINARY, args,
-    { cwd: process.env.FINGERBRIDGE_WORK_DIR, env: { ...process.env, ...env }, stdio: ['ignore', 'pipe', 'pipe'] });
-  const stderr = [];
-  createInterface({ input: child.stderr }).on('line', (line) => stderr.push(line));
-  // 'close' comes after the pipes are drained, so the whole standard error is there.
-  const closed = once(child, 'close');
-  const stop = async () => {
-    if (child.exitCode === null && child.signalCode === null) child.kill('SIGKILL');
-    await closed;
-  };
-  return new Promise((listening, fail) => {
-    createInterface({ input: child.stdout }).on('line', (line) => {
-      if (line === 'Server is listening for connections on port 8080...') listening({ stop });
-    });
-    child.once('error', fail);
-    closed.then(([code]) => fail(new Error(`fingerbridge exited (${code}) before listening:\n${stderr.join('\n')}`)));
-  });
-}
-
-// Gives work a fresh page of `on` and a bridge started with args (none if null); both go away afterwards.
-async function withBridge(args, work, on = browser, env = {}) {
-  const bridge = args && await startBridge(args, env);
-  const context = await on.newContext();
-  try {
-    await work(await context.newPage(), bridge);
-  } finally {
-    await context.close();
-    await bridge?.stop();
-  }
-}
-
-// The timeout only bounds the wait; the text decides.
-async function waitForStatus(page, pattern) {
-  const status = page.getByRole('status');
-  await status.filter({ hasText: pattern }).waitFor({ timeout: 15000 }).catch(() => {});
-  assert.match(await status.textContent(), pattern);
-}
 
 async function verifyOutcome(page) {
   await page.getByRole('button', { name: 'Verify finger' }).click();
@@ -117,7 +67,7 @@ test('demo mode: an enrolled finger matches, tampered in storage it does not, ' 
     } finally {
       await restarted.stop();
     }
-  }));
+  }, browser));
 
 test('scanner mode: the page notices a scanner plugged in after start-up, with no reload, ' +
   'and keeps a poor capture only when the person says so', async () => {
@@ -142,51 +92,11 @@ test('scanner mode: the page notices a scanner plugged in after start-up, with n
   }, browser, { FINGERBRIDGE_SIM_CONTROL: control });
 });
 
-// A page of another origin using the client as the README shows, from the installed npm package.
-const otherApp = `<!doctype html><p role="status">Working</p><script type="module">
-const status = document.querySelector('[role=status]');
-try {
-  const { createFingerbridgeClient } = await import('/client.js');
-  const bridge = createFingerbridgeClient('${bridgeUrl}');
-  const demo = (await bridge.demoVerify([(await bridge.demoScan(2)).template])).verified;
-  const scan = await bridge.scan();
-  const image = Object.assign(new Image(), { src: scan.image });
-  await image.decode();
-  const verified = (await bridge.verify([scan.template])).verified;
-  const quality = Number.isInteger(scan.quality) && scan.quality >= 0 && scan.quality <= 100;
-  status.textContent = \`Done: demo \${demo}, scan \${image.naturalWidth} x \${image.naturalHeight} \${verified} \${quality}\`;
-} catch (error) {
-  status.textContent = 'Failed: ' + error.message;
-}
-</script>`;
-
-// Writes what diagnose() finds into the status line; ?bridge= is where the client looks.
-const diagnosePage = `<!doctype html><p role="status">Working</p><script type="module">
-import { createFingerbridgeClient } from '/client.js';
-const bridge = createFingerbridgeClient(new URLSearchParams(location.search).get('bridge'));
-document.querySelector('[role=status]').textContent = JSON.stringify(await bridge.diagnose());
-</script>`;
-// The application serves the client itself, from the packed package run-suite.sh installed.
-const client = await readFile(process.env.FINGERBRIDGE_CLIENT_MODULE);
-const appFiles = { '/': ['text/html', otherApp], '/diagnose': ['text/html', diagnosePage],
-  '/client.js': ['text/javascript', client] };
-
-function serveApp(request, response) {
-  const [type, body] = appFiles[request.url.split('?')[0]] ?? [];
-  response.writeHead(type ? 200 : 404, { 'Content-Type': type ?? 'text/plain' }).end(body);
-}
-
 // Refused, the same page learns why from diagnose() below.
-test('a page of another origin may use the bridge when --origin names that origin', async () => {
-  // Seeded impressions: the scan's own finger verifies on every run, never by chance.
-  const seeded = `${tmpdir()}/fingerbridge-seeded`;
-  await writeFile(seeded, '1\nseed 3\n');
-  await withBridge(['--origin', appOrigin], async (page) => {
-    await page.goto(appOrigin);
-    await waitForStatus(page, /^(Done|Failed)/);
-    assert.equal(await page.getByRole('status').textContent(), 'Done: demo true, scan 320 x 480 true true');
-  }, browser, { FINGERBRIDGE_SIM_CONTROL: seeded });
-});
+test('a page of another origin may use the bridge when --origin names that origin', async () =>
+  withBridge(['--origin', appOrigin], async (page) => {
+    assert.equal(await otherAppOutcome(page, appOrigin), 'Done: demo true, scan 320 x 480 true true');
+  }, browser, await seededScanner()));
 
 // What a person's "Block" in the browser's prompt leaves behind, for this page's context only.
 async function denyLocalNetwork(page) {
@@ -236,9 +146,7 @@ test('diagnose() tells apart why a page cannot use the bridge', async (t) => {
       if (own) t.after(() => own.close());
       await withBridge(bridge, async (page) => {
         await setup?.(page, t);
-        await page.goto(`${appOrigin}/diagnose?bridge=${at}`);
-        await waitForStatus(page, /^\{/);
-        const found = JSON.parse(await page.getByRole('status').textContent());
+        const found = await diagnoseFrom(page, appOrigin, at);
         assert.equal(found.outcome, outcome);
         assert.ok(found.message.includes(message), found.message);
       }, own ?? browser, env);

@@ -4,11 +4,11 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <sys/wait.h>
 
 #include "e2e/server_process.h"
 #include "encoding/base64.h"
 #include "support/loopback.h"
+#include "windows/wine_commands.h"
 
 namespace {
 
@@ -37,14 +37,6 @@ std::string ask(const std::string& requestLine, const std::string& form = "") {
                                  "\r\nContent-Length: " + std::to_string(form.size()) + "\r\n\r\n" + form);
 }
 
-std::pair<std::string, int> shell(const std::string& command) {  // standard output, exit status
-    FILE* pipe = popen(command.c_str(), "r");
-    std::string out(1 << 16, '\0');
-    out.resize(std::fread(out.data(), 1, out.size(), pipe));
-    const int status = pclose(pipe);
-    return {out, WIFEXITED(status) ? WEXITSTATUS(status) : -1};
-}
-
 TEST(WindowsZip, UnpacksWithItsSumsAndTheScriptsSetAndClearTheRunValue) {
     char made[] = "/tmp/fb zip XXXXXX";  // short, as the Run value holds the folder twice in 260 characters
     ASSERT_NE(mkdtemp(made), nullptr);
@@ -52,7 +44,6 @@ TEST(WindowsZip, UnpacksWithItsSumsAndTheScriptsSetAndClearTheRunValue) {
                     " && sha256sum -c SHA256SUMS && [ $(find -type f | wc -l) = $((1 + $(wc -l <SHA256SUMS))) ]")
                   .second, 0);
     const std::string bin = "Z:\\tmp\\" + std::string(made + 5) + "\\" WINDOWS_TOP "\\bin";
-    const std::string wine = "WINEDEBUG=-all WINEDLLOVERRIDES=mscoree,mshtml= " WINE64 " ";
     const std::string set = "cmd.exe /c start \"\" /min /d \"" + bin + "\" \"" + bin + "\\fingerbridge.exe\"";
     const std::string fill = " --origin https://" + std::string(260 - set.size() - 18, 'a');  // to 260 characters
     const std::string origins = " --origin https://a.example,https://b.example";
@@ -62,15 +53,7 @@ TEST(WindowsZip, UnpacksWithItsSumsAndTheScriptsSetAndClearTheRunValue) {
         {"stop-starting-at-logon", "", 0, ""}, {"stop-starting-at-logon", "", 0, ""}}) {
         EXPECT_EQ(shell(wine + "cmd /c '" + bin + "\\" + c.script + ".cmd'" + c.arguments).second, c.status)
             << c.script << c.arguments;
-        // The value, from "    fingerbridge    REG_SZ    <value>\r\n"; nothing when there is none. Read
-        // twice at most: once in a full suite run, wine's reg printed nothing at all for a value that was there.
-        auto value = [&wine] {
-            return shell(wine + "reg query 'HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Run' /v fingerbridge"
-                         " 2>/dev/null | sed -n 's/.*REG_SZ *//p' | tr -d '\\r\\n'").first;
-        };
-        std::string read = value();
-        if (read != c.value) read = value();
-        EXPECT_EQ(read, c.value);
+        EXPECT_EQ(runValue("HKCU"), c.value);
     }
     shell("rm -rf '" + std::string(made) + "'");
 }

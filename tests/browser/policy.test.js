@@ -1,0 +1,46 @@
+// The browser policies that spare every user the local-network prompt, in Chromium: a public page
+// of an origin the managed policy names reaches the bridge with no permission granted; without
+// the policy, or with another origin in it, the same page is refused. Chromium reads
+// /etc/chromium/policies/managed/, so run-suite.sh runs this file alone, in a mount namespace with
+// a tmpfs of its own over /etc/chromium: the policy never reaches another test or the machine.
+import { test, before, after } from 'node:test';
+import assert from 'node:assert/strict';
+import { mkdir, rm, writeFile } from 'node:fs/promises';
+import { diagnoseFrom, launch, otherAppOutcome, seededScanner, startApp, withBridge } from './harness.js';
+
+const managed = '/etc/chromium/policies/managed';
+if (process.env.FINGERBRIDGE_OWN_POLICY_FOLDER !== managed) {
+  throw new Error(`run by run-suite.sh only: it writes ${managed}, which must be a tmpfs of its own`);
+}
+
+let app;
+before(async () => { app = await startApp(); });
+after(() => app?.close());
+
+test('a managed policy naming the page\'s origin lets a public page use the bridge without a prompt', async (t) => {
+  const cases = [
+    ['LoopbackNetworkAllowedForUrls', app.origin, 'ok'],
+    ['LocalNetworkAccessAllowedForUrls', app.origin, 'ok'],
+    ['LoopbackNetworkAllowedForUrls', 'https://other.example', 'permission-denied'],
+    [null, null, 'permission-denied'],
+  ];
+  for (const [policy, origin, outcome] of cases) {
+    await t.test(policy ? `${policy} naming ${origin}` : 'no policy', async () => {
+      await rm(managed, { recursive: true, force: true });
+      await mkdir(managed, { recursive: true });
+      if (policy) await writeFile(`${managed}/fingerbridge.json`, JSON.stringify({ [policy]: [origin] }));
+      // The application's page counts as public, as a real site's would; nothing grants it a permission.
+      const browser = await launch([`--ip-address-space-overrides=${new URL(app.origin).host}=public`]);
+      try {
+        await withBridge(['--origin', app.origin], async (page) => {
+          assert.equal((await diagnoseFrom(page, app.origin)).outcome, outcome);
+          if (outcome === 'ok') {
+            assert.equal(await otherAppOutcome(page, app.origin), 'Done: demo true, scan 320 x 480 true true');
+          }
+        }, browser, await seededScanner());
+      } finally {
+        await browser.close();
+      }
+    });
+  }
+});
