@@ -5,8 +5,7 @@ import { createServer as createTcpServer } from 'node:net';
 import { writeFile } from 'node:fs/promises';
 import { tmpdir } from 'node:os';
 import { once } from 'node:events';
-import { bridgeUrl, diagnoseFrom, launch, otherAppOutcome, seededScanner, startApp, startBridge, waitForStatus,
-  withBridge } from './harness.js';
+import { bridgeUrl, diagnoseFrom, launch, startApp, startBridge, waitForStatus, withBridge } from './harness.js';
 
 let browser;
 let app;
@@ -92,20 +91,6 @@ test('scanner mode: the page notices a scanner plugged in after start-up, with n
   }, browser, { FINGERBRIDGE_SIM_CONTROL: control });
 });
 
-// Refused, the same page learns why from diagnose() below.
-test('a page of another origin may use the bridge when --origin names that origin', async () =>
-  withBridge(['--origin', appOrigin], async (page) => {
-    assert.equal(await otherAppOutcome(page, appOrigin), 'Done: demo true, scan 320 x 480 true true');
-  }, browser, await seededScanner()));
-
-// What a person's "Block" in the browser's prompt leaves behind, for this page's context only.
-async function denyLocalNetwork(page) {
-  const { targetInfo } = await (await page.context().newCDPSession(page)).send('Target.getTargetInfo');
-  const cdp = await page.context().browser().newBrowserCDPSession();
-  await cdp.send('Browser.setPermission', { permission: { name: 'local-network-access' }, setting: 'denied',
-    origin: appOrigin, browserContextId: targetInfo.browserContextId });
-}
-
 // Accepts connections on the bridge's port and never answers: a stuck or swamped service.
 async function silentListener(page, t) {
   const sockets = [];
@@ -128,8 +113,6 @@ test('diagnose() tells apart why a page cannot use the bridge', async (t) => {
     ['a public page granted local network access', { bridge: allowed, launchArgs: publicPage,
       setup: (page) => page.context().grantPermissions(['local-network-access'], { origin: appOrigin }) },
     'ok', connected],
-    ['a public page denied local network access', { bridge: allowed, launchArgs: publicPage, setup: denyLocalNetwork },
-      'permission-denied', `allow local network access for ${appOrigin} in the site settings`],
     ['a scanner unplugged at start-up', { bridge: allowed, env: { FINGERBRIDGE_SIM_CONTROL: unplugged } },
       'scanner-unavailable', 'its scanner is not available (the simulated scanner is unplugged); it keeps looking'],
     ['no service', {}, 'service-unreachable', `${bridgeUrl} cannot be reached`],

@@ -4,8 +4,7 @@
 // own, so 127.0.0.1:8080 there can only be the server started here.
 import { spawn } from 'node:child_process';
 import { createServer } from 'node:http';
-import { readFile, writeFile } from 'node:fs/promises';
-import { tmpdir } from 'node:os';
+import { readFile } from 'node:fs/promises';
 import { once } from 'node:events';
 import { createInterface } from 'node:readline';
 import assert from 'node:assert/strict';
@@ -107,12 +106,3 @@ export async function diagnoseFrom(page, appOrigin, at = bridgeUrl) {
   await waitForStatus(page, /^\{/);
   return JSON.parse(await page.getByRole('status').textContent());
 }
-
-// The simulated scanner's control file for seeded impressions: the scan's own finger
-// verifies on every run, never by chance.
-export async function seededScanner() {
-  const seeded = `${tmpdir()}/fingerbridge-seeded`;
-  await writeFile(seeded, '1\nseed 3\n');
-  return { FINGERBRIDGE_SIM_CONTROL: seeded };
-}
-

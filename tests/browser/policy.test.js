@@ -6,7 +6,8 @@
 import { test, before, after } from 'node:test';
 import assert from 'node:assert/strict';
 import { mkdir, rm, writeFile } from 'node:fs/promises';
-import { diagnoseFrom, launch, otherAppOutcome, seededScanner, startApp, withBridge } from './harness.js';
+import { tmpdir } from 'node:os';
+import { diagnoseFrom, launch, otherAppOutcome, startApp, withBridge } from './harness.js';
 
 const managed = '/etc/chromium/policies/managed';
 if (process.env.FINGERBRIDGE_OWN_POLICY_FOLDER !== managed) {
@@ -18,6 +19,9 @@ before(async () => { app = await startApp(); });
 after(() => app?.close());
 
 test('a managed policy naming the page\'s origin lets a public page use the bridge without a prompt', async (t) => {
+  // Seeded impressions: the scan's own finger verifies on every run, never by chance.
+  const seeded = `${tmpdir()}/fingerbridge-seeded`;
+  await writeFile(seeded, '1\nseed 3\n');
   const cases = [
     ['LoopbackNetworkAllowedForUrls', app.origin, 'ok'],
     ['LocalNetworkAccessAllowedForUrls', app.origin, 'ok'],
@@ -33,11 +37,14 @@ test('a managed policy naming the page\'s origin lets a public page use the brid
       const browser = await launch([`--ip-address-space-overrides=${new URL(app.origin).host}=public`]);
       try {
         await withBridge(['--origin', app.origin], async (page) => {
-          assert.equal((await diagnoseFrom(page, app.origin)).outcome, outcome);
+          const found = await diagnoseFrom(page, app.origin);
+          assert.equal(found.outcome, outcome);
           if (outcome === 'ok') {
             assert.equal(await otherAppOutcome(page, app.origin), 'Done: demo true, scan 320 x 480 true true');
+          } else {
+            assert.ok(found.message.includes(`allow local network access for ${app.origin}`), found.message);
           }
-        }, browser, await seededScanner());
+        }, browser, { FINGERBRIDGE_SIM_CONTROL: seeded });
       } finally {
         await browser.close();
       }
