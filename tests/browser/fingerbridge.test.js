@@ -7,19 +7,14 @@ import { tmpdir } from 'node:os';
 import { once } from 'node:events';
 import { bridgeUrl, diagnoseFrom, launch, startApp, startBridge, waitForStatus, withBridge } from './harness.js';
 
-let browser;
-let app;
-let appOrigin;
+let browser, app, appOrigin;
 
 before(async () => {
   browser = await launch();
   app = await startApp();
   appOrigin = app.origin;
 });
-after(() => {
-  app?.close();
-  return browser?.close();
-});
+after(() => Promise.all([app?.close(), browser?.close()]));
 
 async function verifyOutcome(page) {
   await page.getByRole('button', { name: 'Verify finger' }).click();
@@ -104,15 +99,11 @@ async function silentListener(page, t) {
 
 test('diagnose() tells apart why a page cannot use the bridge', async (t) => {
   const allowed = ['--origin', appOrigin];
-  const publicPage = [`--ip-address-space-overrides=${new URL(appOrigin).host}=public`];
   const connected = `${bridgeUrl} is running and its scanner is connected.`;
   const unplugged = `${tmpdir()}/fingerbridge-unplugged`;
   await writeFile(unplugged, 'unplugged\n');
   const cases = [
     ['a private page of an allowed origin', { bridge: allowed }, 'ok', connected],
-    ['a public page granted local network access', { bridge: allowed, launchArgs: publicPage,
-      setup: (page) => page.context().grantPermissions(['local-network-access'], { origin: appOrigin }) },
-    'ok', connected],
     ['a scanner unplugged at start-up', { bridge: allowed, env: { FINGERBRIDGE_SIM_CONTROL: unplugged } },
       'scanner-unavailable', 'its scanner is not available (the simulated scanner is unplugged); it keeps looking'],
     ['no service', {}, 'service-unreachable', `${bridgeUrl} cannot be reached`],

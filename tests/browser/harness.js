@@ -93,13 +93,6 @@ export async function startApp() {
   return { origin: `http://127.0.0.1:${server.address().port}`, close: () => server.close() };
 }
 
-// The other application's page: demo, scan and verify through the client; its status line.
-export async function otherAppOutcome(page, appOrigin) {
-  await page.goto(appOrigin);
-  await waitForStatus(page, /^(Done|Failed)/);
-  return page.getByRole('status').textContent();
-}
-
 // What diagnose() finds on the application's page with the client looking at `at`.
 export async function diagnoseFrom(page, appOrigin, at = bridgeUrl) {
   await page.goto(`${appOrigin}/diagnose?bridge=${at}`);

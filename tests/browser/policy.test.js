@@ -7,7 +7,7 @@ import { test, before, after } from 'node:test';
 import assert from 'node:assert/strict';
 import { mkdir, rm, writeFile } from 'node:fs/promises';
 import { tmpdir } from 'node:os';
-import { diagnoseFrom, launch, otherAppOutcome, startApp, withBridge } from './harness.js';
+import { diagnoseFrom, launch, startApp, waitForStatus, withBridge } from './harness.js';
 
 const managed = '/etc/chromium/policies/managed';
 if (process.env.FINGERBRIDGE_OWN_POLICY_FOLDER !== managed) {
@@ -30,8 +30,8 @@ test('a managed policy naming the page\'s origin lets a public page use the brid
   ];
   for (const [policy, origin, outcome] of cases) {
     await t.test(policy ? `${policy} naming ${origin}` : 'no policy', async () => {
-      await rm(managed, { recursive: true, force: true });
       await mkdir(managed, { recursive: true });
+      await rm(`${managed}/fingerbridge.json`, { force: true });
       if (policy) await writeFile(`${managed}/fingerbridge.json`, JSON.stringify({ [policy]: [origin] }));
       // The application's page counts as public, as a real site's would; nothing grants it a permission.
       const browser = await launch([`--ip-address-space-overrides=${new URL(app.origin).host}=public`]);
@@ -39,8 +39,10 @@ test('a managed policy naming the page\'s origin lets a public page use the brid
         await withBridge(['--origin', app.origin], async (page) => {
           const found = await diagnoseFrom(page, app.origin);
           assert.equal(found.outcome, outcome);
-          if (outcome === 'ok') {
-            assert.equal(await otherAppOutcome(page, app.origin), 'Done: demo true, scan 320 x 480 true true');
+          if (outcome === 'ok') {  // the application's page: demo, scan and verify through the client
+            await page.goto(app.origin);
+            await waitForStatus(page, /^(Done|Failed)/);
+            assert.equal(await page.getByRole('status').textContent(), 'Done: demo true, scan 320 x 480 true true');
           } else {
             assert.ok(found.message.includes(`allow local network access for ${app.origin}`), found.message);
           }

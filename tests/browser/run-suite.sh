@@ -9,8 +9,10 @@ here="$(cd "$(dirname "$0")" && pwd)"
 tests="$(dirname "$here")"
 export FINGERBRIDGE_BINARY="$1" FINGERBRIDGE_WORK_DIR="$tests" PATH="$PATH:/usr/sbin:/sbin"
 if [ ! -x /usr/bin/chromium ] || [ ! -d "$tests/node_modules/playwright-core" ] || [ ! -x "$tests/node_modules/.bin/tsc" ] ||
-   ! node -e 'process.exit(+process.versions.node.split(".")[0] >= 20 ? 0 : 1)' 2>/dev/null; then
-  echo "Node.js suites skipped: Chromium, Node.js 20+ or the npm packages of tests/ missing; run sudo bash .ci/install.d/30-node-suites.sh"
+   ! node -e 'process.exit(+process.versions.node.split(".")[0] >= 20 ? 0 : 1)' 2>/dev/null ||
+   ! unshare -rmn true 2>/dev/null || ! command -v ip >/dev/null; then
+  echo "Node.js suites skipped: Chromium, Node.js 20+, the npm packages of tests/ (sudo bash" \
+       ".ci/install.d/30-node-suites.sh) or namespaces of their own (unshare -rmn, iproute2) missing"
   [ "${CI:-}" = true ] && exit 1
   exit 77
 fi
@@ -29,15 +31,5 @@ suite=(node --test --test-concurrency=1 "$tests/client/openapi.test.js" "$here/f
 # The policy test writes Chromium's managed policy folder: alone, over a tmpfs of its own on /etc/chromium.
 policy=(env FINGERBRIDGE_OWN_POLICY_FOLDER=/etc/chromium/policies/managed node --test "$here/policy.test.js")
 # In a network namespace of its own (Chromium included), port 8080 can only be this suite's server.
-if unshare -rmn true 2>/dev/null && command -v ip >/dev/null; then
-  unshare -rn sh -c 'ip link set lo up && exec "$@"' sh "${suite[@]}" || exit 1
-  exec unshare -rmn sh -c 'mount -t tmpfs tmpfs /etc/chromium && ip link set lo up && exec "$@"' sh "${policy[@]}"
-fi
-if (exec 3<>/dev/tcp/127.0.0.1/8080) 2>/dev/null; then
-  echo "Port 8080 is taken and no network namespace can be made: stop that server first."
-  exit 1
-fi
-"${suite[@]}" || exit 1
-echo "Browser policy test skipped: it needs a mount namespace of its own (unshare -rmn)."
-[ "${CI:-}" = true ] && exit 1
-exit 0
+unshare -rn sh -c 'ip link set lo up && exec "$@"' sh "${suite[@]}" || exit 1
+exec unshare -rmn sh -c 'mount -t tmpfs tmpfs /etc/chromium && ip link set lo up && exec "$@"' sh "${policy[@]}"

@@ -23,15 +23,12 @@ int threadCount(pid_t pid) {
     return -1;
 }
 
-// A burst of clients, well-behaved and not (vanishing, silent, oversized, stopping mid-header
-// till the 15 s deadline) leaves good requests answered and two threads (accept loop, console writer).
+// A burst of clients, well-behaved and not (vanishing, silent, oversized) leaves good requests
+// answered and then two threads (accept loop, console writer); the origin is reported as given.
 TEST(LinuxProcess, ServesABurstOfHostileClientsAndGoesBackToIdle) {
     // The burst prints far less than a pipe holds, so the console need not be read meanwhile.
-    ServerProcess server;
+    ServerProcess server({"--origin", "https://app.example/\"\\"});
     server.waitUntilListening();
-    Socket unfinished = connectToLoopback(8080);
-    setIoTimeout(unfinished, 25);
-    sendText(unfinished, "GET / HTTP/1.1\r\n");
     const std::string config = "GET /api/config HTTP/1.1\r\n\r\n";
     std::atomic<int> wrongReplies{0};
     std::vector<std::thread> clients;
@@ -49,15 +46,14 @@ TEST(LinuxProcess, ServesABurstOfHostileClientsAndGoesBackToIdle) {
     }
     for (std::thread& client : clients) client.join();
     EXPECT_EQ(wrongReplies, 0);
-    EXPECT_EQ(readUntilClosed(unfinished), "");
-    closeSocket(unfinished);
     // Idle connection threads end after a short wait; a bound on waiting, not a timing check.
     int threads = 0;
     for (int waited = 0; waited < 200 && (threads = threadCount(server.pid())) != 2; ++waited) {
         std::this_thread::sleep_for(std::chrono::milliseconds(100));
     }
     EXPECT_EQ(threads, 2);
-    EXPECT_TRUE(sendRequest(8080, config).starts_with("HTTP/1.1 200 OK\r\n"));
+    EXPECT_NE(bodyOf(8080, "GET /api/status", tokenFrom(8080)).find(R"("allowedOrigin": "https://app.example/\"\\"})"),
+              std::string::npos);
 }
 
 // Standard output a full pipe nobody reads: every request is still answered, the lines that do
@@ -89,36 +85,6 @@ TEST(LinuxProcess, AnswersWhileStandardOutputIsStuckAndCountsWhatItDrops) {
     }
     EXPECT_GE(dropped, 1);
     EXPECT_EQ(printed + dropped, 401);
-}
-
-// Started under the simulator's "unplugged", plugged in, then out again: the status follows
-// without a restart, each loss and new failure prints one line, a repeated one nothing.
-TEST(LinuxProcess, FindsTheScannerPluggedInLaterAndReportsItsLoss) {
-    const std::string control = testing::TempDir() + "fingerbridge-unplugged";
-    std::ofstream(control) << "unplugged\r\n";
-    ServerLaunch launch = serverLaunch();
-    launch.environment = {{"FINGERBRIDGE_SIM_CONTROL", control}};
-    launch.lineTimeoutMs = 1500;
-    ServerProcess server({"--origin", "https://app.example/\"\\"}, launch);  // as given, JSON-escaped
-    server.waitUntilListening();
-    const std::string token = tokenFrom(8080);
-    EXPECT_EQ(bodyOf(8080, "GET /api/status", token),
-              "{\"success\": true, \"version\": \"" FINGERBRIDGE_VERSION "\", \"scanner\": \"unavailable\", \"scannerDetail\": "
-              "\"the simulated scanner is unplugged\", \"library\": \"simulated\", \"allowedOrigin\": \"https://app.example/\\\"\\\\\"}");
-    std::ofstream(control) << "seed 1\n";
-    const std::string connected = "\"scanner\": \"connected\", \"scannerDetail\": \"\"";
-    EXPECT_NE(bodyOnceItHolds(8080, "GET /api/status", token, connected).find(connected), std::string::npos);
-    EXPECT_TRUE(bodyOf(8080, "GET /api/scan/single", token).starts_with("{\"success\": true, "));
-    std::ofstream(control) << "unplugged\n";
-    EXPECT_NE(bodyOf(8080, "GET /api/status", token).find("\"scannerDetail\": \"reading parameter 3 failed with status 7\""),
-              std::string::npos);
-    const std::string reopening = "opening the scanner failed with status 7";
-    EXPECT_NE(bodyOnceItHolds(8080, "GET /api/status", token, reopening).find(reopening), std::string::npos);
-    for (int asked = 0; asked < 15; ++asked) bodyOf(8080, "GET /api/status", token);  // over a second: the same failure
-    EXPECT_EQ(server.errLines(5), (std::vector<std::string>{
-        "Failed to connect to Futronic device automatically.", "Scanner library: the simulated scanner is unplugged",
-        "Scanner library: reading parameter 3 failed with status 7", "Scanner library: " + reopening, ""}));
-    std::remove(control.c_str());
 }
 
 }  // namespace

@@ -84,14 +84,6 @@ std::string bodyOf(int port, const std::string& requestLine, const std::string& 
     return reply.substr(std::min(reply.size(), reply.find("\r\n\r\n") + 4));
 }
 
-std::string bodyOnceItHolds(int port, const std::string& requestLine, const std::string& token, const std::string& text) {
-    std::string body;
-    for (int asked = 0; asked < 50 && (body = bodyOf(port, requestLine, token)).find(text) == std::string::npos; ++asked) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(100));
-    }
-    return body;
-}
-
 TestServer::TestServer(Services& services, ConnectionLimits limits) {
     startNetwork();
     ListenResult listening = listenOn("127.0.0.1", "0");

@@ -29,9 +29,6 @@ std::string readUntilClosed(Socket socket);
 std::string tokenFrom(int port);
 // The body of the reply to `requestLine` ("GET /api/status") carrying the token.
 std::string bodyOf(int port, const std::string& requestLine, const std::string& token);
-// bodyOf until the body holds `text`, asking at most 50 times, 100 ms apart:
-// a bound on waiting, not a timing check. The last body.
-std::string bodyOnceItHolds(int port, const std::string& requestLine, const std::string& token, const std::string& text);
 
 // The real accept loop on an ephemeral port, in this process; stopped and
 // joined, its connections finished, when it goes out of scope.

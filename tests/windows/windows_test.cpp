@@ -78,21 +78,6 @@ TEST(WindowsStandIn, ConnectsScansAndVerifiesThroughTheOrdinals) {
     EXPECT_EQ(body(ask("POST /verify_with_template", "template1=" + templ)), "{\"success\": true, \"verified\": true}");
 }
 
-TEST(WindowsStandIn, FindsTheScannerPluggedInAfterStartUp) {
-    const std::string marker = WINDOWS_STAGE "/replugged/" WINDOWS_TOP "/bin/unplugged";
-    std::fclose(std::fopen(marker.c_str(), "w"));
-    ServerProcess server({}, wineLaunch("replugged"));
-    server.waitUntilListening();
-    const std::vector<std::string> err = server.errLines(3);  // after the warning
-    EXPECT_EQ(err[1], "Failed to connect to Futronic device automatically.");
-    EXPECT_EQ(err[2], "Scanner library: opening the scanner failed with status 21");
-    std::remove(marker.c_str());
-    const std::string connected = "\"scanner\": \"connected\", \"scannerDetail\": \"\"";
-    const std::string status = bodyOnceItHolds(8080, "GET /api/status", tokenFrom(8080), connected);
-    EXPECT_NE(status.find(connected), std::string::npos) << status;
-    EXPECT_TRUE(body(ask("GET /api/scan/single")).starts_with("{\"success\": true, "));
-}
-
 TEST(WindowsWithoutLibrary, ReportsTheFailedConnectionAndServesTheRest) {
     ServerProcess server({}, wineLaunch("without-library"));
     server.waitUntilListening();

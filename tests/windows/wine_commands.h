@@ -17,11 +17,10 @@ inline std::pair<std::string, int> shell(const std::string& command) {  // stand
     return {out, WIFEXITED(status) ? WEXITSTATUS(status) : -1};
 }
 
-// The value fingerbridge under root\Software\Microsoft\Windows\CurrentVersion\Run in the
-// registry view of that many bits, "" when there is none.
+// The value fingerbridge under root\Software\Microsoft\Windows\CurrentVersion\Run in the registry
+// view of that many bits, "" for none. Read twice at most: once in a full suite run, wine's reg
+// printed nothing at all for a value that was there.
 inline std::string runValue(const std::string& root, int view = 64) {
-    // From "    fingerbridge    REG_SZ    <value>\r\n". Read twice at most: once in a full suite
-    // run, wine's reg printed nothing at all for a value that was there.
     auto read = [&] {
         return shell(wine + "reg query '" + root + "\\Software\\Microsoft\\Windows\\CurrentVersion\\Run' /v fingerbridge"
                      " /reg:" + std::to_string(view) + " 2>/dev/null | sed -n 's/.*REG_SZ *//p' | tr -d '\\r\\n'").first;

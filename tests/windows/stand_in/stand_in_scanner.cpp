@@ -1,13 +1,11 @@
 // A stand-in for the scanner maker's FTRAPI.dll with one fixed scenario: a 6x4 sensor
 // (6-byte rows, so BMP rows need padding) whose capture hands one known frame to the
-// installed callback and writes a known template, which alone verifies. While a file
-// named "unplugged" lies beside the DLL, opening fails, as with the device unplugged. Written from the
+// installed callback and writes a known template, which alone verifies. Written from the
 // library's documented interface, not the server's headers, so that a layout, an ordinal
 // or an argument the two disagree on fails the suite.
 #include <cstdint>
 #include <cstring>
 #include <map>
-#include <string>
 #include <windows.h>
 
 #define FTRAPI_CALL __stdcall  // the library's: stdcall on 32-bit, the only one on 64-bit
@@ -25,21 +23,10 @@ bool opened = false;
 // Width, height, frame size, template capacity; 5 will be the callback's address.
 std::map<std::uint32_t, std::uintptr_t> parameters{{1, 6}, {2, 4}, {3, 24}, {6, 64}};
 
-bool unplugged() {
-    HMODULE self = nullptr;
-    GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-                       reinterpret_cast<LPCSTR>(&unplugged), &self);
-    char path[MAX_PATH];
-    const std::string dll(path, GetModuleFileNameA(self, path, MAX_PATH));
-    return GetFileAttributesA((dll.substr(0, dll.find_last_of("\\/") + 1) + "unplugged").c_str()) !=
-           INVALID_FILE_ATTRIBUTES;
-}
-
 }  // namespace
 
 extern "C" {
 Status FTRAPI_CALL standInOpen() {
-    if (unplugged()) return notOpen;
     opened = true;
     return 0;
 }
