@@ -81,9 +81,9 @@ TEST(WindowsMsi, InstallsUpgradesAcrossBitnessesKeepsTheOriginAndUninstalls) {
     const std::string x64Exe = package("x64") + "/bin/fingerbridge.exe";
     const std::string newerExe = scratch + "/x64/bin/fingerbridge.exe";
     const std::string x86Exe = package("x86") + "/bin/fingerbridge.exe";
-    const std::string given = "/i ORIGIN=\"" + origins + "\" /qn";
     const std::vector<Step> steps = {
-        {"x64 installed with two origins", builtMsi("x64"), given, 0, "x64", origins, x64Exe},
+        {"x64 installed with two origins", builtMsi("x64"), "/i ORIGIN=\"" + origins + "\" /qn", 0, "x64", origins,
+         x64Exe},
         {"a newer x64 without ORIGIN", newerX64, "/i /qn", 0, "x64", origins, newerExe},
         {"the older one refused", builtMsi("x64"), "/i /qn", 1603 % 256, "x64", origins, newerExe},
         {"x86 of the same version", sameX86, "/i /qn", 0, "x86", origins, x86Exe},

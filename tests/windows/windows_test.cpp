@@ -29,12 +29,12 @@ struct WineServerGone : testing::Environment {
 };
 testing::Environment* const wineServerGone = testing::AddGlobalTestEnvironment(new WineServerGone);
 
-std::string body(const std::string& reply) { return reply.substr(reply.find("\r\n\r\n") + 4); }
-
-// The reply to a request carrying a fresh token.
+// The body of the reply to a request carrying a fresh token.
 std::string ask(const std::string& requestLine, const std::string& form = "") {
-    return sendRequest(8080, requestLine + " HTTP/1.1\r\nX-CSRF-Token: " + tokenFrom(8080) +
-                                 "\r\nContent-Length: " + std::to_string(form.size()) + "\r\n\r\n" + form);
+    const std::string reply = sendRequest(8080, requestLine + " HTTP/1.1\r\nX-CSRF-Token: " + tokenFrom(8080) +
+                                                    "\r\nContent-Length: " + std::to_string(form.size()) +
+                                                    "\r\n\r\n" + form);
+    return reply.substr(reply.find("\r\n\r\n") + 4);
 }
 
 TEST(WindowsZip, UnpacksWithItsSumsAndTheScriptsSetAndClearTheRunValue) {
@@ -62,7 +62,7 @@ TEST(WindowsStandIn, ConnectsScansAndVerifiesThroughTheOrdinals) {
     ServerProcess server({}, wineLaunch("with-library"));
     server.waitUntilListening();
     EXPECT_EQ(server.outLines(1)[0], "Futronic device connected automatically.");
-    const std::string scan = body(ask("GET /api/scan/single"));
+    const std::string scan = ask("GET /api/scan/single");
     const std::string head = "{\"success\": true, \"imageBase64\": \"data:image/bmp;base64,";
     const std::string middle = "\", \"templateBase64\": \"";
     const std::size_t split = scan.find(middle);
@@ -75,7 +75,7 @@ TEST(WindowsStandIn, ConnectsScansAndVerifiesThroughTheOrdinals) {
                           "\x10\x11\x12\x13\x14\x15\0\0\x00\x01\x02\x03\x04\x05\0\0", 32));
     const std::string templ = scan.substr(split + middle.size(), scan.size() - split - middle.size() - tail.size());
     EXPECT_EQ(templ, encodeBase64(reinterpret_cast<const std::uint8_t*>("STAND-IN"), 8));
-    EXPECT_EQ(body(ask("POST /verify_with_template", "template1=" + templ)), "{\"success\": true, \"verified\": true}");
+    EXPECT_EQ(ask("POST /verify_with_template", "template1=" + templ), "{\"success\": true, \"verified\": true}");
 }
 
 TEST(WindowsWithoutLibrary, ReportsTheFailedConnectionAndServesTheRest) {
@@ -84,19 +84,18 @@ TEST(WindowsWithoutLibrary, ReportsTheFailedConnectionAndServesTheRest) {
     const std::vector<std::string> err = server.errLines(3);  // after the warning
     EXPECT_EQ(err[1], "Failed to connect to Futronic device automatically.");
     EXPECT_EQ(err[2], "Scanner library: FTRAPI.dll not found");
-    EXPECT_EQ(body(ask("GET /api/status")), R"({"success": true, "version": ")" FINGERBRIDGE_VERSION R"(", )"
+    EXPECT_EQ(ask("GET /api/status"), R"({"success": true, "version": ")" FINGERBRIDGE_VERSION R"(", )"
               R"("scanner": "unavailable", "scannerDetail": "FTRAPI.dll not found", "library": "vendor", )"
               R"("allowedOrigin": "*"})");
-    EXPECT_EQ(body(ask("GET /api/scan/single")), "{\"success\": false, \"message\": \"Failed to get device parameters\"}");
-    const std::string demo = ask("GET /api/demoscan/single?finger=1");
-    EXPECT_TRUE(demo.starts_with("HTTP/1.1 200 OK\r\n") && body(demo).starts_with("{\"success\": true, ")) << demo;
+    EXPECT_EQ(ask("GET /api/scan/single"), "{\"success\": false, \"message\": \"Failed to get device parameters\"}");
+    EXPECT_TRUE(ask("GET /api/demoscan/single?finger=1").starts_with("{\"success\": true, \"imageBase64\": \"\""));
     EXPECT_TRUE(sendRequest(8080, "GET / HTTP/1.1\r\n\r\n").starts_with("HTTP/1.1 200 OK\r\n"));
 }
 
 TEST(WindowsDevices, ConsoleNamesAnswerNotFoundWhenStandardInputIsATerminal) {
     ServerProcess server({}, [] { auto l = wineLaunch("without-library"); l.terminalInput = true; return l; }());
     server.waitUntilListening();
-    for (std::string p : {"/CON", "/con.html", "/CONIN$"}) EXPECT_EQ(body(ask("GET " + p)), "404 Not Found") << p;
+    for (std::string p : {"/CON", "/con.html", "/CONIN$"}) EXPECT_EQ(ask("GET " + p), "404 Not Found") << p;
 }
 
 }  // namespace
