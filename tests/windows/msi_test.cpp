@@ -14,12 +14,14 @@
 namespace {
 
 const std::string origins = "https://a.example,https://b.example";
-const std::string driveC = shell("printf %s \"${WINEPREFIX:-$HOME/.wine}\"").first + "/drive_c/";
 
 std::string package(const std::string& arch) { return MINGW_BUILDS + arch + "/packaging/windows/package/" WINDOWS_TOP; }
 std::string builtMsi(const std::string& arch) { return MINGW_BUILDS + arch + "/" WINDOWS_TOP "-" + arch + ".msi"; }
 std::string programFiles(const std::string& arch) { return arch == "x64" ? "Program Files" : "Program Files (x86)"; }
-std::string installed(const std::string& arch) { return driveC + programFiles(arch) + "/fingerbridge"; }
+std::string installed(const std::string& arch) {
+    static const std::string driveC = shell("printf %s \"${WINEPREFIX:-$HOME/.wine}\"").first + "/drive_c/";
+    return driveC + programFiles(arch) + "/fingerbridge";
+}
 
 // The files under folder, one per line, sorted; "" for a missing folder.
 std::string filesIn(const std::string& folder) {

@@ -6,7 +6,6 @@
 #include <cstdint>
 #include <cstring>
 #include <map>
-#include <windows.h>
 
 #define FTRAPI_CALL __stdcall  // the library's: stdcall on 32-bit, the only one on 64-bit
 
