@@ -1,7 +1,6 @@
-// What the browser suites share: Debian's Chromium, this build's fingerbridge on 127.0.0.1:8080
-// (the simulated scanner on Linux), and another application's server with pages that use the
-// client from the packed npm package. run-suite.sh runs each suite in a network namespace of its
-// own, so 127.0.0.1:8080 there can only be the server started here.
+// What the browser suites share: Debian's Chromium, this build's fingerbridge on 127.0.0.1:8080 (in a
+// network namespace of each suite's own, so it can only be the server started here), and another
+// application's server with pages that use the client from the packed npm package.
 import { spawn } from 'node:child_process';
 import { createServer } from 'node:http';
 import { readFile } from 'node:fs/promises';

@@ -1,8 +1,6 @@
-// The browser policies that spare every user the local-network prompt, in Chromium: a public page
-// of an origin the managed policy names reaches the bridge with no permission granted; without
-// the policy, or with another origin in it, the same page is refused. Chromium reads
-// /etc/chromium/policies/managed/, so run-suite.sh runs this file alone, in a mount namespace with
-// a tmpfs of its own over /etc/chromium: the policy never reaches another test or the machine.
+// The browser policies that spare the local-network prompt: a public page of an origin the managed
+// policy names reaches the bridge with no permission granted, others are refused. run-suite.sh runs
+// this file alone, with a tmpfs of its own over /etc/chromium, so the policy reaches nothing else.
 import { test, before, after } from 'node:test';
 import assert from 'node:assert/strict';
 import { mkdir, rm, writeFile } from 'node:fs/promises';

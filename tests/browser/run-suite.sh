@@ -1,9 +1,8 @@
 #!/usr/bin/env bash
-# The suites on Node.js: run-suite.sh FINGERBRIDGE SERVER_TESTS. The npm package, packed and
-# installed as web developers get it: tsc --strict over client/example.ts; docs/openapi.yaml
-# against the replies of an in-process run of the reply table; the page and the client in
-# Chromium; the browser policy that spares the local-network prompt. It installs nothing: what is missing is named, and the suite reported skipped
-# (exit 77), or failed when CI=true.
+# The suites on Node.js: run-suite.sh FINGERBRIDGE SERVER_TESTS. The npm package, packed and installed
+# as web developers get it: tsc --strict over client/example.ts; docs/openapi.yaml against the replies
+# of an in-process run of the reply table; the page and the client in Chromium; the browser policies.
+# It installs nothing: what is missing is named, and the suite reported skipped (77), or failed when CI=true.
 set -uo pipefail
 here="$(cd "$(dirname "$0")" && pwd)"
 tests="$(dirname "$here")"

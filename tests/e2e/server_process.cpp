@@ -40,9 +40,6 @@ ServerProcess::ServerProcess(const std::vector<std::string>& arguments, const Se
     std::vector<char*> argv = pointersTo(argumentTexts);
     std::vector<char*> envp = pointersTo(environmentTexts);
 
-    if (launch.terminalInput && ((pty_ = posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC)) < 0 || grantpt(pty_) != 0 ||
-                                 unlockpt(pty_) != 0)) throw std::runtime_error("no pseudo-terminal");
-    const char* terminal = launch.terminalInput ? ptsname(pty_) : nullptr;
     int outPipe[2];
     int errPipe[2];
     if (pipe2(outPipe, O_CLOEXEC) != 0 || pipe2(errPipe, O_CLOEXEC) != 0) throw std::runtime_error("pipe failed");
@@ -56,7 +53,6 @@ ServerProcess::ServerProcess(const std::vector<std::string>& arguments, const Se
         prctl(PR_SET_PDEATHSIG, SIGKILL);
         dup2(outPipe[1], STDOUT_FILENO);
         dup2(errPipe[1], STDERR_FILENO);
-        if (terminal != nullptr && dup2(open(terminal, O_RDWR | O_CLOEXEC), STDIN_FILENO) < 0) _exit(125);
         if (chdir(launch.workingDirectory.c_str()) != 0) _exit(126);
         execve(launch.program.c_str(), argv.data(), envp.data());
         _exit(127);
@@ -74,7 +70,6 @@ ServerProcess::~ServerProcess() {
     }
     close(out_);
     close(err_);
-    close(pty_);
     close(outFill_);
 }
 

@@ -18,7 +18,6 @@ struct ServerLaunch {
     std::vector<std::pair<std::string, std::string>> environment = {};  // added to the test's own
     std::string lineEnd = "\n";                 // how the server's console ends a line
     int lineTimeoutMs = 10000;                  // the longest wait for one console line
-    bool terminalInput = false;                 // standard input a pseudo-terminal, as in a console window
     int outPipeBytes = 0;                       // above 0: standard output's pipe shrunk to this, see fillOutput
 };
 
@@ -38,7 +37,6 @@ public:
 
     // The exit status, once the process has ended.
     int exitStatus();
-    pid_t pid() const { return pid_; }
     // Writes `line` into standard output's pipe until it is full, so the server's next write blocks.
     void fillOutput(const std::string& line);
 
@@ -57,7 +55,6 @@ private:
     bool exited_ = false;
     int out_ = -1;
     int err_ = -1;
-    int pty_ = -1;  // the terminal's other end, open while the server runs
     int outFill_ = -1;  // standard output's writing end, kept for fillOutput
     std::string outBuffer_;
     std::string errBuffer_;

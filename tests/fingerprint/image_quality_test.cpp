@@ -1,5 +1,5 @@
 // The capture quality: high for a clean full touch; low for a partial, blank, uniform or poor
-// one; never higher for more noise; 0 for a frame that is not one.
+// one; 0 for a frame that is not one.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -31,18 +31,6 @@ TEST(ImageQuality, JudgesTheCaptureAndNeverFails) {
                                       {"uniform grey", Frame(width * height, 128)},
                                       {"poor", simulator::touchSensor(1, 1, width, height, true)}}) {
         EXPECT_LT(quality(frame), 40) << name;
-    }
-    // Noise of growing strength, the same pseudo-random sequence each time.
-    int previous = quality(clean);
-    for (int strength : {20, 40, 80}) {
-        Frame noisy = clean;
-        std::uint32_t state = 12345;
-        for (std::uint8_t& pixel : noisy) {
-            state = state * 1103515245u + 12345u;
-            pixel = static_cast<std::uint8_t>(std::clamp(pixel + int(state >> 16) % (2 * strength + 1) - strength, 0, 255));
-        }
-        EXPECT_LE(quality(noisy), previous) << strength;
-        previous = quality(noisy);
     }
     // Frames that are no frame: too small, a byte count that disagrees with the size, none.
     EXPECT_EQ(imageQuality(clean.data(), 40 * 40, 40, 40), 0);

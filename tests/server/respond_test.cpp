@@ -11,6 +11,8 @@
 
 namespace {
 
+const std::string origin = "https://app.example/\"\\";  // as given, JSON-escaped in /api/status
+
 // A JSON string of any bytes: each outside printable ASCII, and the quote and backslash, as \u00XX.
 std::string jsonText(std::string_view bytes) {
     std::string text = "\"";
@@ -39,7 +41,7 @@ struct InProcess : ServerUnderTest {
 
     ConsoleLines console;
     Services services{simulatedScannerLibrary(), console.sink(), maxLiveTokens,
-                      std::get<AllowedOrigins>(parseAllowedOrigins("https://app.example"))};
+                      std::get<AllowedOrigins>(parseAllowedOrigins(origin))};
 
     // The first count lines not taken yet, "" for each missing one.
     static std::vector<std::string> take(std::vector<std::string>& lines, std::size_t count) {
@@ -54,7 +56,7 @@ TEST(Respond, AnswersEveryRequestOfTheTable) {
     InProcess server;
     server.services.scanner.start(server.services.console);
     ASSERT_EQ(server.outLines(1), std::vector<std::string>{"Futronic device connected automatically."});
-    runReplyTable(server, "https://app.example");
+    runReplyTable(server, origin);
     // Nothing printed beyond what the table expects.
     EXPECT_EQ(server.outLines(1), std::vector<std::string>{""});
     EXPECT_EQ(server.errLines(1), std::vector<std::string>{""});

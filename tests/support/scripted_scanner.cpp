@@ -1,10 +1,8 @@
 #include "support/scripted_scanner.h"
 
-#include <chrono>
 #include <cstring>
 #include <semaphore>
 #include <stdexcept>
-#include <thread>
 
 namespace {
 
@@ -68,8 +66,6 @@ ScannerStatus SCANNER_API capture(void* context, std::uint32_t, ScannerData* tem
         ScannerFrame delivered{{0, 0}, {static_cast<std::uint32_t>(frame.size()), frame.data()}};
         std::uint32_t response = 0;
         if (callback != nullptr) callback(context, script.frameStateBits, &response, 0, &delivered);
-        // Gives a concurrent request the chance to interfere, were the server not serialising.
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
     std::memcpy(templ->data, script.templateWritten.data(), std::min<std::size_t>(script.templateWritten.size(), templ->size));
     templ->size = static_cast<std::uint32_t>(script.templateWritten.size());

@@ -1,5 +1,5 @@
 // fingerbridge.exe under wine64, started from bin/ of the unpacked operator's zip as a
-// double-click starts it, with the stand-in FTRAPI.dll beside it or with no library at all.
+// double-click starts it, with the stand-in FTRAPI.dll beside it.
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -76,26 +76,6 @@ TEST(WindowsStandIn, ConnectsScansAndVerifiesThroughTheOrdinals) {
     const std::string templ = scan.substr(split + middle.size(), scan.size() - split - middle.size() - tail.size());
     EXPECT_EQ(templ, encodeBase64(reinterpret_cast<const std::uint8_t*>("STAND-IN"), 8));
     EXPECT_EQ(ask("POST /verify_with_template", "template1=" + templ), "{\"success\": true, \"verified\": true}");
-}
-
-TEST(WindowsWithoutLibrary, ReportsTheFailedConnectionAndServesTheRest) {
-    ServerProcess server({}, wineLaunch("without-library"));
-    server.waitUntilListening();
-    const std::vector<std::string> err = server.errLines(3);  // after the warning
-    EXPECT_EQ(err[1], "Failed to connect to Futronic device automatically.");
-    EXPECT_EQ(err[2], "Scanner library: FTRAPI.dll not found");
-    EXPECT_EQ(ask("GET /api/status"), R"({"success": true, "version": ")" FINGERBRIDGE_VERSION R"(", )"
-              R"("scanner": "unavailable", "scannerDetail": "FTRAPI.dll not found", "library": "vendor", )"
-              R"("allowedOrigin": "*"})");
-    EXPECT_EQ(ask("GET /api/scan/single"), "{\"success\": false, \"message\": \"Failed to get device parameters\"}");
-    EXPECT_TRUE(ask("GET /api/demoscan/single?finger=1").starts_with("{\"success\": true, \"imageBase64\": \"\""));
-    EXPECT_TRUE(sendRequest(8080, "GET / HTTP/1.1\r\n\r\n").starts_with("HTTP/1.1 200 OK\r\n"));
-}
-
-TEST(WindowsDevices, ConsoleNamesAnswerNotFoundWhenStandardInputIsATerminal) {
-    ServerProcess server({}, [] { auto l = wineLaunch("without-library"); l.terminalInput = true; return l; }());
-    server.waitUntilListening();
-    for (std::string p : {"/CON", "/con.html", "/CONIN$"}) EXPECT_EQ(ask("GET " + p), "404 Not Found") << p;
 }
 
 }  // namespace
